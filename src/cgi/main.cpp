@@ -1,0 +1,5 @@
+#include <cstdio>
+
+#include "cgi/cgic.h"
+
+int main(int, char**) { return cgiMainRun(stdin, stdout); }

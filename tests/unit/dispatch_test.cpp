@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <deque>
+#include <vector>
+
+#include "cgi/dispatchreq.h"
+#include "support/test_root.h"
+
+namespace {
+std::string g_seen;
+void record_handler(char* text) { g_seen = std::string("A:") + text; }
+void other_handler(char* text) { g_seen = std::string("B:") + text; }
+
+// Each case starts from an empty table and restores the modules afterwards.
+class DispatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UnregisterWebModules();
+    ASSERT_EQ(WebResRegisteredCount(), 0);
+    g_seen.clear();
+  }
+  void TearDown() override {
+    for (auto& v : arrays_) WebResUnregister(v.data(), static_cast<int>(v.size()));
+    RegisterWebModules();
+  }
+  const std::vector<WebRes>& make(int n, int first, WebReqHandler h = record_handler) {
+    std::vector<WebRes> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      snprintf(v[static_cast<size_t>(i)].path, sizeof v[0].path, "/%d", first + i);
+      v[static_cast<size_t>(i)].handler = h;
+    }
+    arrays_.push_back(std::move(v));
+    return arrays_.back();
+  }
+  std::deque<std::vector<WebRes>> arrays_;
+  TestRoot root_;
+};
+
+TEST_F(DispatchTest, ElevenRoutesFillTheTableAndOneMoreIsRefusedWithLogLine) {
+  auto& a = make(500, 10000);
+  auto& b = make(11, 20000);
+  auto& c = make(1, 30000);
+  EXPECT_EQ(WebResRegister(a.data(), 500), 0);
+  EXPECT_EQ(WebResRegister(b.data(), 11), 0);
+  EXPECT_EQ(WebResRegisteredCount(), 511);
+  EXPECT_EQ(WebResRegister(c.data(), 1), -1);
+  EXPECT_EQ(WebResRegisteredCount(), 511);
+  std::string log = root_.read_file("/mnt/nand/cgi_log.txt");
+  EXPECT_EQ(log.rfind("[quill debug] ", 0), 0u);
+  EXPECT_NE(log.find("  dispatchreq.c:62 in : [ora debug] WEBREQ exceeded maximum value(MAX_WEBREQ_COUNT)\n"),
+            std::string::npos);
+  EXPECT_EQ(log.size(), 14 + 19 + log.substr(33).size());  // stamp is 19 characters
+}
+
+TEST_F(DispatchTest, BadArgumentsAreRefused) {
+  WebRes r{"/1", record_handler};
+  EXPECT_EQ(WebResRegister(nullptr, 1), -1);
+  EXPECT_EQ(WebResRegister(&r, 0), -1);
+  EXPECT_EQ(WebResUnregister(&r, -1), -1);
+  EXPECT_EQ(FindWebRes(nullptr), nullptr);
+}
+
+TEST_F(DispatchTest, ExactMatchOnly) {
+  WebRes r[] = {{"/vb.htm", record_handler}, {"/6100", other_handler}};
+  ASSERT_EQ(WebResRegister(r, 2), 0);
+  char text[] = "x=1";
+  DispatchWebReq("/vb.htm", text);
+  EXPECT_EQ(g_seen, "A:x=1");
+  g_seen.clear();
+  DispatchWebReq("/vb.htmx", text);
+  DispatchWebReq("/6100/", text);
+  DispatchWebReq("/VB.HTM", text);
+  DispatchWebReq(nullptr, text);
+  EXPECT_EQ(g_seen, "");
+  WebResUnregister(r, 2);
+}
+
+TEST_F(DispatchTest, FirstRegisteredWinsAndUnregisterRemovesEverySlotOfAPath) {
+  WebRes first[] = {{"/7000", record_handler}};
+  WebRes second[] = {{"/7000", other_handler}, {"/7001", other_handler}};
+  ASSERT_EQ(WebResRegister(first, 1), 0);
+  ASSERT_EQ(WebResRegister(second, 2), 0);
+  EXPECT_EQ(WebResRegisteredCount(), 3);
+  char text[] = "";
+  DispatchWebReq("/7000", text);
+  EXPECT_EQ(g_seen, "A:");
+  WebResUnregister(first, 1);  // by path: both "/7000" slots go
+  EXPECT_EQ(WebResRegisteredCount(), 1);
+  g_seen.clear();
+  DispatchWebReq("/7000", text);
+  EXPECT_EQ(g_seen, "");
+  // The freed slots are reused from the bottom.
+  WebRes again[] = {{"/7002", record_handler}};
+  ASSERT_EQ(WebResRegister(again, 1), 0);
+  ASSERT_NE(FindWebRes("/7002"), nullptr);
+  EXPECT_LT(FindWebRes("/7002"), FindWebRes("/7001"));
+  WebResUnregister(second, 2);
+  WebResUnregister(again, 1);
+}
+
+TEST_F(DispatchTest, FindOfEmptyTextIsTheFirstFreeSlot) {
+  WebRes r[] = {{"/1", record_handler}};
+  ASSERT_EQ(WebResRegister(r, 1), 0);
+  WebRes* slot = FindWebRes("");
+  ASSERT_NE(slot, nullptr);
+  EXPECT_EQ(slot, FindWebRes("/1") + 1);
+  char text[] = "";
+  DispatchWebReq("", text);  // free slots are never called
+  EXPECT_EQ(g_seen, "");
+  WebResUnregister(r, 1);
+}
+}  // namespace
