@@ -26,20 +26,20 @@ build-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 # Every test, then the sanitizer build of the tests.
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	@if [ -x scripts/demo ]; then scripts/demo --check; fi
+	@if [ -x scripts/demo ]; then NVR_BUILD=$(BUILD) scripts/demo --check; fi
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 demo: build
-	scripts/demo
+	NVR_BUILD=$(BUILD) scripts/demo
 
 demo-check: build
-	scripts/demo --check
+	NVR_BUILD=$(BUILD) scripts/demo --check
 
 bench: build
-	scripts/bench
+	NVR_BUILD=$(BUILD) scripts/bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

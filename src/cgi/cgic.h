@@ -88,6 +88,7 @@ struct cgiFormEntry {
   char* contentType;
   char* tfileName;    // temporary file path, "" when not a file
   cgiFormEntry* next;
+  int keepFile;       // 1 once an upload route owns the file: release leaves it
 };
 
 struct cgiFile;  // open temporary file of a file entry

@@ -40,3 +40,8 @@ double nvr_time_scale();
 
 // Re-read both knobs (tests change the environment between cases).
 void nvr_env_reload();
+
+namespace devpaths {
+// Where the chip tool stand-in keeps the chip text.
+inline constexpr const char* kChipStore = "/mnt/nand2/chip.txt";
+}  // namespace devpaths

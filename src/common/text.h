@@ -20,3 +20,12 @@ inline void copy_text(char (&dst)[N], const char* src) {
 inline void copy_text_max(char* dst, size_t size, const char* src, size_t max_chars) {
   copy_text(dst, max_chars + 1 < size ? max_chars + 1 : size, src);
 }
+
+// Copies a fixed-width field that may lack its terminator (daemon records).
+template <size_t N, size_t M>
+inline void copy_field(char (&dst)[N], const char (&src)[M]) {
+  size_t n = strnlen(src, M);
+  if (n > N - 1) n = N - 1;
+  memcpy(dst, src, n);
+  dst[n] = '\0';
+}

@@ -1,0 +1,39 @@
+// System and user module: shared declarations of its page families.
+#pragma once
+
+void on_system_ipc_callback(void* ctx, void* head, void* payload);
+
+// Service commands ("/vb.htm").
+void on_http_option(char* text);
+
+// Sign-in and session (login.cpp).
+void on_user_login(char* text);            // "/1000"
+void on_user_login_from_mail(char* text);  // "/1018"
+void on_change_language(char* text);       // "/1001"
+void on_user_login_from_mail_cb(const void* payload, int count);  // reply 8504
+// Makes sure the certificate directories exist.
+void config_ssl_params();
+// 32 random decimal digits and NUL into buf (at least 33 bytes); -1 when the
+// system's random source failed.
+int get_session_id(char* buf);
+// Local time as "YYYY-MM-DD_hh_mm_ss" into buf (at least 32 bytes).
+int time_to_string_local_ex(long seconds, char* buf);
+
+// User accounts (users.cpp).
+void on_get_user_list(char* text);                 // "/6070"
+void on_add_new_user(char* text);                  // "/6071"
+void on_set_user_info(char* text);                 // "/6072"
+void on_del_user_info(char* text);                 // "/6073"
+void on_get_oem_user_list(char* text);             // "/6074"
+void on_modify_poe_camera_pwd(char* text);         // "/6075"
+void on_apply_poe_camera_pwd(char* text);          // "/6076"
+void on_cgi_set_user_info(char* text);             // "/6077"
+void on_reset_kvfs_dbup(char* text);               // "/1023"
+void on_reset_permission_update(char* text);       // "/1024"
+void on_modify_poe_camera_pwd_cb(const void* payload, int count);  // reply 8265
+// One side of an account (permission under the given key, the ten rights,
+// the two channel lists), shared by the account list and the sign-in reply.
+struct json_object;
+struct UserRec;
+struct UserSide;
+void add_user_side_json(json_object* o, const UserRec& u, const UserSide& side, const char* permission_key);

@@ -1,0 +1,579 @@
+// The generic kvdb engine: records <-> rows through the family descriptors.
+#include <sqlite3.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/paths.h"
+#include "common/text.h"
+#include "platform/kvdb.h"
+
+namespace kvdb {
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kSchemaVersion = 1;
+
+std::vector<const Family*>& registry() {
+  static std::vector<const Family*> r;
+  return r;
+}
+
+class Stmt {
+ public:
+  Stmt(sqlite3* db, const std::string& sql) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s_, nullptr) != SQLITE_OK) s_ = nullptr;
+  }
+  ~Stmt() { sqlite3_finalize(s_); }
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+  bool ok() const { return s_ != nullptr; }
+  sqlite3_stmt* get() const { return s_; }
+  int step() { return sqlite3_step(s_); }
+  // Runs to completion: true unless an error occurred.
+  bool run() {
+    int rc;
+    while ((rc = sqlite3_step(s_)) == SQLITE_ROW) {
+    }
+    return rc == SQLITE_DONE;
+  }
+  void reset() { sqlite3_reset(s_); }
+
+ private:
+  sqlite3_stmt* s_ = nullptr;
+};
+
+std::string quoted(const char* name) { return std::string("\"") + name + "\""; }
+
+const Column* find_col(const Family& f, const char* name) {
+  if (!name) return nullptr;
+  for (uint32_t i = 0; i < f.ncols; ++i)
+    if (strcmp(f.cols[i].name, name) == 0) return &f.cols[i];
+  return nullptr;
+}
+
+std::string col_list(const Family& f) {
+  std::string s;
+  for (uint32_t i = 0; i < f.ncols; ++i) s += (i ? "," : "") + quoted(f.cols[i].name);
+  return s;
+}
+
+// " WHERE a=?N AND b=?N+1 ..." (or "" for no conditions), extra appended.
+std::string where_sql(Where w, int first, const char* extra = nullptr) {
+  std::string s;
+  int n = first;
+  for (const Match& m : w) s += (s.empty() ? " WHERE " : " AND ") + quoted(m.col) + "=?" + std::to_string(n++);
+  if (extra) s += (s.empty() ? " WHERE " : " AND ") + std::string(extra);
+  return s;
+}
+
+void bind_match(sqlite3_stmt* s, int idx, const Match& m) {
+  if (m.text)
+    sqlite3_bind_text(s, idx, m.text, -1, SQLITE_TRANSIENT);
+  else
+    sqlite3_bind_int64(s, idx, m.num);
+}
+
+void bind_where(sqlite3_stmt* s, Where w, int first) {
+  int n = first;
+  for (const Match& m : w) bind_match(s, n++, m);
+}
+
+bool matches_known(const Family& f, Where w) {
+  for (const Match& m : w)
+    if (!find_col(f, m.col)) return false;
+  return true;
+}
+
+template <class T>
+T field(const void* rec, const Column& c) {
+  T v;
+  memcpy(&v, static_cast<const char*>(rec) + c.offset, sizeof v);
+  return v;
+}
+
+template <class T>
+void set_field(void* rec, const Column& c, T v) {
+  memcpy(static_cast<char*>(rec) + c.offset, &v, sizeof v);
+}
+
+// Binds column i of the record (or its override) to parameter i + 1.
+bool bind_record(sqlite3_stmt* s, const Family& f, const void* rec, Where set) {
+  const char* base = static_cast<const char*>(rec);
+  for (uint32_t i = 0; i < f.ncols; ++i) {
+    const Column& c = f.cols[i];
+    int idx = static_cast<int>(i) + 1;
+    if (const Match* m = set.find(c.name)) {
+      bind_match(s, idx, *m);
+      continue;
+    }
+    switch (c.type) {
+      case ColType::kInt32: sqlite3_bind_int64(s, idx, field<int32_t>(rec, c)); break;
+      case ColType::kInt64: sqlite3_bind_int64(s, idx, field<int64_t>(rec, c)); break;
+      case ColType::kUint64: sqlite3_bind_int64(s, idx, static_cast<int64_t>(field<uint64_t>(rec, c))); break;
+      case ColType::kFloat: sqlite3_bind_double(s, idx, field<float>(rec, c)); break;
+      case ColType::kText:
+        sqlite3_bind_text(s, idx, base + c.offset, static_cast<int>(strnlen(base + c.offset, c.width)),
+                          SQLITE_TRANSIENT);
+        break;
+      case ColType::kBlob: sqlite3_bind_blob(s, idx, base + c.offset, static_cast<int>(c.width), SQLITE_TRANSIENT); break;
+      case ColType::kKey: return false;  // a key outside the record needs a value
+    }
+  }
+  return true;
+}
+
+// Result column i (in descriptor order) into the record.
+void fill_record(sqlite3_stmt* s, const Family& f, void* rec) {
+  char* base = static_cast<char*>(rec);
+  for (uint32_t i = 0; i < f.ncols; ++i) {
+    const Column& c = f.cols[i];
+    int idx = static_cast<int>(i);
+    switch (c.type) {
+      case ColType::kInt32: set_field(rec, c, static_cast<int32_t>(sqlite3_column_int64(s, idx))); break;
+      case ColType::kInt64: set_field(rec, c, static_cast<int64_t>(sqlite3_column_int64(s, idx))); break;
+      case ColType::kUint64: set_field(rec, c, static_cast<uint64_t>(sqlite3_column_int64(s, idx))); break;
+      case ColType::kFloat: set_field(rec, c, static_cast<float>(sqlite3_column_double(s, idx))); break;
+      case ColType::kText: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, idx));
+        copy_text(base + c.offset, c.width, t);
+        break;
+      }
+      case ColType::kBlob: {
+        const void* b = sqlite3_column_blob(s, idx);
+        size_t n = static_cast<size_t>(sqlite3_column_bytes(s, idx));
+        if (n > c.width) n = c.width;
+        memset(base + c.offset, 0, c.width);
+        if (b && n) memcpy(base + c.offset, b, n);
+        break;
+      }
+      case ColType::kKey: break;
+    }
+  }
+}
+
+const char* sql_type(ColType t) {
+  switch (t) {
+    case ColType::kFloat: return "REAL";
+    case ColType::kText: return "TEXT";
+    case ColType::kBlob: return "BLOB";
+    default: return "INTEGER";
+  }
+}
+
+bool same_db(const Family& f, const char* device_path) {
+  return strcmp(f.db ? f.db : devpaths::kKvdb, device_path) == 0;
+}
+
+bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+int user_version(sqlite3* db) {
+  Stmt s(db, "PRAGMA user_version");
+  if (!s.ok() || s.step() != SQLITE_ROW) return -1;
+  return sqlite3_column_int(s.get(), 0);
+}
+
+const char* rec_at(const void* recs, const Family& f, int i) {
+  return static_cast<const char*>(recs) + static_cast<size_t>(i) * f.size;
+}
+
+}  // namespace
+
+Registration::Registration(const Family& f) { registry().push_back(&f); }
+
+const std::vector<const Family*>& families() { return registry(); }
+
+const Family* find_family(const char* name) {
+  if (!name) return nullptr;
+  for (const Family* f : registry())
+    if (strcmp(f->name, name) == 0) return f;
+  return nullptr;
+}
+
+const Family* family_of_fixed_table(const char* table) {
+  if (!table) return nullptr;
+  for (const Family* f : registry())
+    if (f->table && strcmp(f->table, table) == 0) return f;
+  return nullptr;
+}
+
+bool valid_identifier(const char* name) {
+  if (!name || !*name || strncmp(name, "sqlite_", 7) == 0) return false;
+  size_t n = 0;
+  for (const char* p = name; *p; ++p, ++n) {
+    char c = *p;
+    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    if (!ok || n >= 63) return false;
+  }
+  return true;
+}
+
+const Match* Where::find(const char* col) const {
+  for (const Match& m : *this)
+    if (strcmp(m.col, col) == 0) return &m;
+  return nullptr;
+}
+
+// ---- Txn ----
+
+Txn::Txn(const char* device_path, Mode mode) : device_path_(device_path ? device_path : "") {
+  if (open(mode) != 0 && db_) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+}
+
+Txn::~Txn() {
+  if (!db_) return;
+  if (!done_) exec(db_, "ROLLBACK");
+  sqlite3_close(db_);
+}
+
+int Txn::open(Mode mode) {
+  if (!*device_path_) return -1;
+  std::string path = dev_path(device_path_);
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    return -1;
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  int v = user_version(db_);
+  if (v < 0) return -1;
+  if (v < kSchemaVersion) {
+    // A new file: factory defaults, once, whoever gets here first.
+    if (!exec(db_, "BEGIN IMMEDIATE")) return -1;
+    v = user_version(db_);
+    if (v < 0 || (v < kSchemaVersion && install() != 0) || !exec(db_, "COMMIT")) {
+      exec(db_, "ROLLBACK");
+      return -1;
+    }
+  }
+  return exec(db_, mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN") ? 0 : -1;
+}
+
+int Txn::install() {
+  if (!exec(db_, "CREATE TABLE IF NOT EXISTS kv_tables(name TEXT PRIMARY KEY, family TEXT NOT NULL)"))
+    return -1;
+  for (const Family* f : registry())
+    if (f->table && same_db(*f, device_path_) && ensure_table(*f, nullptr) != 0) return -1;
+  if (run_factory_defaults(*this) != 0) return -1;
+  std::string v = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
+  return exec(db_, v.c_str()) ? 0 : -1;
+}
+
+int run_factory_defaults(Txn& t) {
+  for (const Family* f : registry())
+    if (f->defaults && same_db(*f, t.device_path()) && f->defaults(t) != 0) return t.fail();
+  return t.ok() ? 0 : -1;
+}
+
+int Txn::commit() {
+  if (!db_ || done_) return -1;
+  done_ = true;
+  if (failed_ || !exec(db_, "COMMIT")) {
+    exec(db_, "ROLLBACK");
+    return -1;
+  }
+  return 0;
+}
+
+int Txn::fail() {
+  failed_ = true;
+  return -1;
+}
+
+const char* Txn::table_of(const Family& f, const char* table) {
+  const char* t = table ? table : f.table;
+  return valid_identifier(t) ? t : nullptr;
+}
+
+bool Txn::has_table(const char* table) {
+  if (!ok()) return false;
+  Stmt s(db_, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1");
+  if (!s.ok()) return false;
+  sqlite3_bind_text(s.get(), 1, table, -1, SQLITE_TRANSIENT);
+  return s.step() == SQLITE_ROW;
+}
+
+int Txn::ensure_table(const Family& f, const char* table) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t) return fail();
+  std::string sql = "CREATE TABLE IF NOT EXISTS " + quoted(t) + "(";
+  for (uint32_t i = 0; i < f.ncols; ++i)
+    sql += (i ? "," : "") + quoted(f.cols[i].name) + " " + sql_type(f.cols[i].type);
+  if (f.nkeys) {
+    sql += ",PRIMARY KEY(";
+    for (uint32_t i = 0; i < f.nkeys; ++i) sql += (i ? "," : "") + quoted(f.cols[i].name);
+    sql += ")";
+  }
+  sql += ")";
+  if (!exec(db_, sql.c_str())) return fail();
+  if (!f.table) {
+    Stmt s(db_, "INSERT OR IGNORE INTO kv_tables(name,family) VALUES(?1,?2)");
+    if (!s.ok()) return fail();
+    sqlite3_bind_text(s.get(), 1, t, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s.get(), 2, f.name, -1, SQLITE_STATIC);
+    if (!s.run()) return fail();
+  }
+  return 0;
+}
+
+const Family* Txn::family_of_table(const char* table) {
+  if (const Family* f = family_of_fixed_table(table)) return f;
+  if (!ok()) return nullptr;
+  Stmt s(db_, "SELECT family FROM kv_tables WHERE name=?1");
+  if (!s.ok()) return nullptr;
+  sqlite3_bind_text(s.get(), 1, table, -1, SQLITE_TRANSIENT);
+  if (s.step() != SQLITE_ROW) return nullptr;
+  return find_family(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+}
+
+int Txn::get(const Family& f, const char* table, Where where, void* rec) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !rec || !matches_known(f, where)) return fail();
+  if (!has_table(t)) return 1;
+  Stmt s(db_, "SELECT " + col_list(f) + " FROM " + quoted(t) + where_sql(where, 1) + " ORDER BY rowid LIMIT 1");
+  if (!s.ok()) return fail();
+  bind_where(s.get(), where, 1);
+  int rc = s.step();
+  if (rc == SQLITE_ROW) {
+    fill_record(s.get(), f, rec);
+    return 0;
+  }
+  return rc == SQLITE_DONE ? 1 : fail();
+}
+
+int Txn::get_list(const Family& f, const char* table, Where where, void* recs, int max, int* count) {
+  const char* t = table_of(f, table);
+  if (count) *count = 0;
+  if (!ok() || !t || !recs || max < 0 || !matches_known(f, where)) return fail();
+  if (!has_table(t)) return 0;
+  Stmt s(db_, "SELECT " + col_list(f) + " FROM " + quoted(t) + where_sql(where, 1) + " ORDER BY rowid");
+  if (!s.ok()) return fail();
+  bind_where(s.get(), where, 1);
+  int n = 0, rc = SQLITE_DONE;
+  while (n < max && (rc = s.step()) == SQLITE_ROW)
+    fill_record(s.get(), f, const_cast<char*>(rec_at(recs, f, n++)));
+  if (n < max && rc != SQLITE_DONE) return fail();
+  if (count) *count = n;
+  return 0;
+}
+
+int Txn::get_slots(const Family& f, const char* table, const char* slot_col, void* recs, int nslots) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !recs || nslots < 0 || !find_col(f, slot_col)) return fail();
+  if (!has_table(t)) return 0;
+  Stmt s(db_, "SELECT " + col_list(f) + "," + quoted(slot_col) + " FROM " + quoted(t) + " ORDER BY rowid");
+  if (!s.ok()) return fail();
+  int rc;
+  while ((rc = s.step()) == SQLITE_ROW) {
+    int64_t slot = sqlite3_column_int64(s.get(), static_cast<int>(f.ncols));
+    if (slot >= 0 && slot < nslots) fill_record(s.get(), f, const_cast<char*>(rec_at(recs, f, static_cast<int>(slot))));
+  }
+  return rc == SQLITE_DONE ? 0 : fail();
+}
+
+int Txn::put(const Family& f, const char* table, Where set, const void* rec) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !rec || !matches_known(f, set)) return fail();
+  if (ensure_table(f, t) != 0) return -1;
+  std::string sql = "INSERT INTO " + quoted(t) + "(" + col_list(f) + ") VALUES(";
+  for (uint32_t i = 0; i < f.ncols; ++i) sql += i ? ",?" : "?";
+  sql += ")";
+  if (f.nkeys) {
+    std::string keys, updates;
+    for (uint32_t i = 0; i < f.ncols; ++i) {
+      std::string q = quoted(f.cols[i].name);
+      if (i < f.nkeys)
+        keys += (keys.empty() ? "" : ",") + q;
+      else
+        updates += (updates.empty() ? "" : ",") + q + "=excluded." + q;
+    }
+    sql += " ON CONFLICT(" + keys + ") DO " + (updates.empty() ? "NOTHING" : "UPDATE SET " + updates);
+  }
+  Stmt s(db_, sql);
+  if (!s.ok() || !bind_record(s.get(), f, rec, set) || !s.run()) return fail();
+  return 0;
+}
+
+int Txn::put_list(const Family& f, const char* table, Where group, const void* recs, int n) {
+  if (n < 0 || (n > 0 && !recs)) return fail();
+  if (remove(f, table, group) < 0) return -1;
+  if (n == 0) return ensure_table(f, table);
+  for (int i = 0; i < n; ++i)
+    if (put(f, table, group, rec_at(recs, f, i)) != 0) return -1;
+  return 0;
+}
+
+int Txn::put_masked(const Family& f, const char* table, const char* slot_col, const void* recs, int n,
+                    uint64_t mask) {
+  if (!recs || n < 0 || !find_col(f, slot_col)) return fail();
+  for (int i = 0; i < n && i < 64; ++i) {
+    if (!(mask >> i & 1)) continue;
+    Match m{slot_col, i};
+    if (put(f, table, Where(&m, 1), rec_at(recs, f, i)) != 0) return -1;
+  }
+  return 0;
+}
+
+int Txn::remove(const Family& f, const char* table, Where where) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !matches_known(f, where)) return fail();
+  if (!has_table(t)) return 0;
+  Stmt s(db_, "DELETE FROM " + quoted(t) + where_sql(where, 1));
+  if (!s.ok()) return fail();
+  bind_where(s.get(), where, 1);
+  if (!s.run()) return fail();
+  return sqlite3_changes(db_);
+}
+
+int Txn::count(const Family& f, const char* table, Where where) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !matches_known(f, where)) return fail();
+  if (!has_table(t)) return 0;
+  Stmt s(db_, "SELECT COUNT(*) FROM " + quoted(t) + where_sql(where, 1));
+  if (!s.ok()) return fail();
+  bind_where(s.get(), where, 1);
+  if (s.step() != SQLITE_ROW) return fail();
+  return sqlite3_column_int(s.get(), 0);
+}
+
+int Txn::copy_group(const Family& f, const char* table, Where fixed, const char* group_col, int64_t src,
+                    uint64_t mask) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || !matches_known(f, fixed) || !find_col(f, group_col)) return fail();
+  if (ensure_table(f, t) != 0) return -1;
+  // ?1 is the target, then the fixed values, then the source.
+  int src_idx = static_cast<int>(fixed.size()) + 2;
+  std::string g = quoted(group_col);
+  std::string del = "DELETE FROM " + quoted(t) + where_sql(fixed, 2, (g + "=?1").c_str());
+  std::string exprs;
+  for (uint32_t i = 0; i < f.ncols; ++i)
+    exprs += (i ? "," : "") + (strcmp(f.cols[i].name, group_col) == 0 ? std::string("?1") : quoted(f.cols[i].name));
+  std::string ins = "INSERT INTO " + quoted(t) + "(" + col_list(f) + ") SELECT " + exprs + " FROM " + quoted(t) +
+                    where_sql(fixed, 2, (g + "=?" + std::to_string(src_idx)).c_str()) + " ORDER BY rowid";
+  Stmt sd(db_, del), si(db_, ins);
+  if (!sd.ok() || !si.ok()) return fail();
+  for (int n = 0; n < 64; ++n) {
+    if (!(mask >> n & 1) || n == src) continue;
+    sqlite3_bind_int64(sd.get(), 1, n);
+    bind_where(sd.get(), fixed, 2);
+    sqlite3_bind_int64(si.get(), 1, n);
+    bind_where(si.get(), fixed, 2);
+    sqlite3_bind_int64(si.get(), src_idx, src);
+    if (!sd.run() || !si.run()) return fail();
+    sd.reset();
+    si.reset();
+  }
+  return 0;
+}
+
+int Txn::first_free(const Family& f, const char* table, const char* slot_col, int nslots, const char* free_col) {
+  const char* t = table_of(f, table);
+  if (!ok() || !t || nslots < 0 || !find_col(f, slot_col) || (free_col && !find_col(f, free_col))) return fail();
+  std::vector<bool> used(static_cast<size_t>(nslots), false);
+  if (has_table(t)) {
+    std::string sql = "SELECT " + quoted(slot_col) + " FROM " + quoted(t);
+    if (free_col) sql += " WHERE " + quoted(free_col) + "!=0";
+    Stmt s(db_, sql);
+    if (!s.ok()) return fail();
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) {
+      int64_t slot = sqlite3_column_int64(s.get(), 0);
+      if (slot >= 0 && slot < nslots) used[static_cast<size_t>(slot)] = true;
+    }
+    if (rc != SQLITE_DONE) return fail();
+  }
+  for (int i = 0; i < nslots; ++i)
+    if (!used[static_cast<size_t>(i)]) return i;
+  return -1;
+}
+
+int Txn::set_int_column(const char* table, const char* column, int64_t value, const char* key_col,
+                        uint64_t mask) {
+  if (!ok() || !valid_identifier(table) || !valid_identifier(column) || !valid_identifier(key_col) ||
+      !has_table(table))
+    return fail();
+  Stmt s(db_, "UPDATE " + quoted(table) + " SET " + quoted(column) + "=?1 WHERE " + quoted(key_col) + "=?2");
+  if (!s.ok()) return fail();
+  for (int n = 0; n < 64; ++n) {
+    if (!(mask >> n & 1)) continue;
+    sqlite3_bind_int64(s.get(), 1, value);
+    sqlite3_bind_int64(s.get(), 2, n);
+    if (!s.run()) return fail();
+    s.reset();
+  }
+  return 0;
+}
+
+// ---- One-shot forms ----
+
+int read_one(const char* path, const Family& f, const char* table, Where where, void* rec) {
+  if (!rec) return -1;
+  memset(rec, 0, f.size);
+  Txn t(path, Txn::kRead);
+  return t.get(f, table, where, rec) == 0 ? 0 : -1;
+}
+
+int read_list(const char* path, const Family& f, const char* table, Where where, void* recs, int max,
+              int* count) {
+  if (count) *count = 0;
+  if (!recs || max < 0) return -1;
+  memset(recs, 0, static_cast<size_t>(max) * f.size);
+  Txn t(path, Txn::kRead);
+  return t.get_list(f, table, where, recs, max, count);
+}
+
+int read_slots(const char* path, const Family& f, const char* table, const char* slot_col, void* recs,
+               int nslots) {
+  if (!recs || nslots < 0) return -1;
+  memset(recs, 0, static_cast<size_t>(nslots) * f.size);
+  Txn t(path, Txn::kRead);
+  return t.get_slots(f, table, slot_col, recs, nslots);
+}
+
+int write_one(const char* path, const Family& f, const char* table, Where set, const void* rec) {
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put(f, table, set, rec); });
+}
+
+int write_list(const char* path, const Family& f, const char* table, Where group, const void* recs, int n) {
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_list(f, table, group, recs, n); });
+}
+
+int write_masked(const char* path, const Family& f, const char* table, const char* slot_col,
+                 const void* recs, int n, uint64_t mask) {
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_masked(f, table, slot_col, recs, n, mask); });
+}
+
+int copy_rows(const char* path, const Family& f, const char* table, Where fixed, const char* group_col,
+              int64_t src, uint64_t mask) {
+  return transact(path, Txn::kWrite,
+                  [&](Txn& t) { return t.copy_group(f, table, fixed, group_col, src, mask); });
+}
+
+int remove_rows(const char* path, const Family& f, const char* table, Where where) {
+  int r = transact(path, Txn::kWrite, [&](Txn& t) { return t.remove(f, table, where); });
+  return r < 0 ? -1 : 0;
+}
+
+int count_rows(const char* path, const Family& f, const char* table, Where where) {
+  Txn t(path, Txn::kRead);
+  return t.count(f, table, where);
+}
+
+int first_free_slot(const char* path, const Family& f, const char* table, const char* slot_col, int nslots,
+                    const char* free_col) {
+  Txn t(path, Txn::kRead);
+  return t.first_free(f, table, slot_col, nslots, free_col);
+}
+
+}  // namespace kvdb
+
+int copy_table_column_int(const char* path, const char* table, const char* column, int value, uint64_t mask,
+                          const char* key_col) {
+  int r = kvdb::transact(path, kvdb::Txn::kWrite,
+                         [&](kvdb::Txn& t) { return t.set_int_column(table, column, value, key_col, mask); });
+  return r < 0 ? -1 : 0;
+}

@@ -1,0 +1,40 @@
+// Operation log record: who changed what, sent to the core daemon (request 3485).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr int kReqOpLog = 3485;
+inline constexpr int kReqOpLogMask = 3509;
+
+struct OpLogRecord {
+  int32_t main_type;      // 4 for user operations
+  int32_t reserved0;
+  int64_t sub_type;       // the operation
+  uint8_t reserved1[16];
+  int32_t param_type;     // the setting concerned
+  int32_t remote;         // 1: made from the web
+  int32_t channel;
+  char remote_addr[46];
+  char user[64];
+  int16_t detail_kind;    // kind of the detail block, 0 when none
+  int32_t detail_size;    // bytes used in detail
+  uint8_t detail[520];
+};
+static_assert(sizeof(OpLogRecord) == 680);
+static_assert(offsetof(OpLogRecord, sub_type) == 8);
+static_assert(offsetof(OpLogRecord, param_type) == 32);
+static_assert(offsetof(OpLogRecord, remote) == 36);
+static_assert(offsetof(OpLogRecord, channel) == 40);
+static_assert(offsetof(OpLogRecord, remote_addr) == 44);
+static_assert(offsetof(OpLogRecord, user) == 90);
+static_assert(offsetof(OpLogRecord, detail_kind) == 154);
+static_assert(offsetof(OpLogRecord, detail_size) == 156);
+static_assert(offsetof(OpLogRecord, detail) == 160);
+
+// One change applied to several channels: the record and the channel mask (3509).
+struct OpLogMaskRecord {
+  OpLogRecord log;
+  uint64_t chn_mask;
+};
+static_assert(sizeof(OpLogMaskRecord) == 688);
+static_assert(offsetof(OpLogMaskRecord, chn_mask) == 680);

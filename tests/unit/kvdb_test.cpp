@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/paths.h"
+#include "platform/kvdb.h"
+#include "support/test_root.h"
+
+namespace {
+
+const char* const kDb = devpaths::kKvdb;
+const ScheduleRec kZeroSchedule{};
+
+// A family of every column type, with fixed slots, as later modules add them.
+struct SlotRec {
+  int32_t id;
+  int32_t enable;
+  char name[16];
+  uint64_t mask;
+  int64_t big;
+  float ratio;
+  unsigned char raw[6];
+};
+constexpr kvdb::Column kSlotCols[] = {KVDB_COL(SlotRec, id),   KVDB_COL(SlotRec, enable), KVDB_COL(SlotRec, name),
+                                      KVDB_COL(SlotRec, mask), KVDB_COL(SlotRec, big),    KVDB_COL(SlotRec, ratio),
+                                      KVDB_BLOB(SlotRec, raw, "raw")};
+constexpr kvdb::Family kSlotFamily = kvdb::family<SlotRec>("test_slot", "test_slot", kSlotCols, 1);
+KVDB_REGISTER(kSlotFamily);
+
+// Raw SQL on a database file (to set up what the library cannot).
+void sql(const std::string& file, const char* statement) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  char* err = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+  sqlite3_free(err);
+  sqlite3_close(db);
+}
+
+ScheduleRec patterned_schedule(unsigned seed) {
+  ScheduleRec r;
+  auto* b = reinterpret_cast<unsigned char*>(&r);
+  for (size_t i = 0; i < sizeof r; ++i) b[i] = static_cast<unsigned char>((i * 7 + seed) % 251);
+  return r;
+}
+
+PtzActionEntry ptz(int chn, int cam, int preset = 0) {
+  PtzActionEntry e{};
+  e.chn_id = chn;
+  e.acto_ptz_channel = cam;
+  e.acto_ptz_type = 1;
+  e.acto_ptz_preset = preset;
+  return e;
+}
+
+std::vector<int> ptz_cams(int type, int chn) {
+  PtzParams p{};
+  int n = -1;
+  EXPECT_EQ(read_ptz_params(kDb, type, chn, &p, &n), 0);
+  std::vector<int> cams;
+  for (int i = 0; i < n; ++i) {
+    EXPECT_EQ(p.entry[i].chn_id, chn);
+    cams.push_back(p.entry[i].acto_ptz_channel);
+  }
+  return cams;
+}
+
+class KvdbTest : public ::testing::Test {
+ protected:
+  TestRoot root_;
+  std::string file_ = root_.path(kDb);
+};
+
+TEST_F(KvdbTest, MissingFileIsCreatedWithFactoryParameters) {
+  ASSERT_FALSE(root_.exists(kDb));
+  EXPECT_EQ(get_param_int(kDb, "max_cameras", 0), 32);
+  EXPECT_TRUE(root_.exists(kDb));
+  struct {
+    const char* key;
+    int value;
+  } ints[] = {{"alarm_in", 16}, {"alarm_out", 4}, {"homologous", 1}, {"pushmsg_alarmin_type", 65535},
+              {"access_filter_type", 1}, {"raidmode", 0}};
+  for (auto& p : ints) EXPECT_EQ(get_param_int(kDb, p.key, -7), p.value) << p.key;
+  struct {
+    const char* key;
+    const char* value;
+  } texts[] = {{"company", "Varenholt"},          {"deviceid", "255"},       {"hardware_version", "V1.1"},
+               {"software_version", "7x.7.0.9"}, {"poepsd", "qa5172"},      {"hdmihotplug", "1"},
+               {"plugin_version", "1.0"},        {"model", ""}};
+  for (auto& p : texts) {
+    char buf[64];
+    EXPECT_EQ(get_param_value(kDb, p.key, buf, sizeof buf, "default"), 0) << p.key;
+    EXPECT_STREQ(buf, p.value);
+  }
+  // Keys the pages add themselves are not factory keys.
+  EXPECT_NE(check_param_key(kDb, "decode"), 0);
+  EXPECT_NE(check_param_key(kDb, "quick_screen"), 0);
+}
+
+TEST_F(KvdbTest, MissingDirectoryIsCreatedToo) {
+  const char* path = "/mnt/nand/fresh/dir/other.db";
+  ScheduleRec in = patterned_schedule(1), out{};
+  EXPECT_EQ(write_schedule(path, "sche", 0, &in), 0);
+  EXPECT_EQ(read_schedule(path, "sche", 0, &out), 0);
+  EXPECT_EQ(memcmp(&in, &out, sizeof in), 0);
+}
+
+TEST_F(KvdbTest, ParametersGetSetAddAndCheck) {
+  char buf[8];
+  EXPECT_EQ(get_param_int(kDb, "no_such_key", 42), 42);
+  EXPECT_EQ(get_param_value(kDb, "no_such_key", buf, sizeof buf, "dflt"), -1);
+  EXPECT_STREQ(buf, "dflt");
+  EXPECT_NE(check_param_key(kDb, "decode"), 0);
+  EXPECT_EQ(add_param_value(kDb, "decode", "1"), 0);
+  EXPECT_EQ(check_param_key(kDb, "decode"), 0);
+  EXPECT_EQ(add_param_value(kDb, "decode", "2"), -1);  // add never replaces
+  EXPECT_EQ(get_param_int(kDb, "decode", 0), 1);
+
+  EXPECT_EQ(set_param_int(kDb, "group_mode", -12), 0);
+  EXPECT_EQ(get_param_int(kDb, "group_mode", 0), -12);
+  EXPECT_EQ(set_param_int(kDb, "push_new_key", 5), 0);  // a key not stored yet is kept, not dropped
+  EXPECT_EQ(get_param_int(kDb, "push_new_key", 0), 5);
+
+  EXPECT_EQ(set_param_value(kDb, "deviceid", "12abc"), 0);
+  EXPECT_EQ(get_param_int(kDb, "deviceid", 9), 9);  // not a number: the default
+  EXPECT_EQ(set_param_value(kDb, "deviceid", "99999999999"), 0);
+  EXPECT_EQ(get_param_int(kDb, "deviceid", 9), 9);  // out of int range
+  EXPECT_EQ(get_param_value(kDb, "software_version", buf, sizeof buf, ""), 0);
+  EXPECT_STREQ(buf, "7x.7.0.");  // cut at size - 1
+
+  EXPECT_EQ(set_param_value(kDb, std::string(64, 'k').c_str(), "1"), -1);
+  EXPECT_EQ(set_param_value(kDb, "model", std::string(1024, 'v').c_str()), -1);
+  EXPECT_EQ(set_param_value(kDb, nullptr, "1"), -1);
+  EXPECT_EQ(get_param_value(kDb, "model", nullptr, 4, ""), -1);
+}
+
+TEST_F(KvdbTest, ScheduleRoundTripsByteExactAndCopiesToMask) {
+  ScheduleRec a = patterned_schedule(3), b = patterned_schedule(9), out = patterned_schedule(1);
+  EXPECT_EQ(read_schedule(kDb, "motion_whiteled_esche", 2, &out), -1);  // no table yet: zero record
+  EXPECT_EQ(memcmp(&out, &kZeroSchedule, sizeof out), 0);
+  ASSERT_EQ(write_schedule(kDb, "motion_whiteled_esche", 2, &a), 0);
+  ASSERT_EQ(write_schedule(kDb, "motion_whiteled_esche", 3, &b), 0);
+  ASSERT_EQ(read_schedule(kDb, "motion_whiteled_esche", 2, &out), 0);
+  EXPECT_EQ(memcmp(&a, &out, sizeof a), 0);
+  EXPECT_EQ(read_schedule(kDb, "motion_whiteled_esche", 4, &out), -1);
+
+  ASSERT_EQ(copy_schedules(kDb, "motion_whiteled_esche", 2, (1ull << 2) | (1ull << 3) | (1ull << 63)), 0);
+  for (int chn : {2, 3, 63}) {
+    ASSERT_EQ(read_schedule(kDb, "motion_whiteled_esche", chn, &out), 0) << chn;
+    EXPECT_EQ(memcmp(&a, &out, sizeof a), 0) << chn;
+  }
+  EXPECT_EQ(read_schedule(kDb, "motion_whiteled_esche", 1, &out), -1);
+  EXPECT_EQ(write_schedule(kDb, "motion_whiteled_esche", 64, &a), -1);
+  EXPECT_EQ(write_schedule(kDb, "motion_whiteled_esche", -1, &a), -1);
+}
+
+TEST_F(KvdbTest, BadTableNamesAreRefused) {
+  ScheduleRec s = patterned_schedule(1);
+  HttpNotifyParams h{};
+  WhiteLedParams w{};
+  for (const char* bad : {"", "a-b", "x;DROP TABLE params", "sp ace", "sqlite_master", "quote\"d",
+                          "a123456789012345678901234567890123456789012345678901234567890123"}) {
+    EXPECT_EQ(write_schedule(kDb, bad, 0, &s), -1) << bad;
+    EXPECT_EQ(read_schedule(kDb, bad, 0, &s), -1) << bad;
+    EXPECT_EQ(write_http_notification_params(kDb, bad, 0, &h), -1) << bad;
+    EXPECT_EQ(write_whiteled_params_all(kDb, bad, 0, &w, 1), -1) << bad;
+    EXPECT_EQ(copy_table_column_int(kDb, bad, "mode", 1, 1, "id"), -1) << bad;
+    EXPECT_EQ(copy_table_column_int(kDb, "params", bad, 1, 1, "id"), -1) << bad;
+  }
+  EXPECT_EQ(write_schedule(kDb, nullptr, 0, &s), -1);
+  EXPECT_EQ(get_param_int(kDb, "max_cameras", 0), 32);  // params untouched
+}
+
+TEST_F(KvdbTest, LedEntriesReplaceCopyAndBound) {
+  WhiteLedParams in{}, out{};
+  for (int i = 0; i < 3; ++i) in.entry[i] = {99, i + 1, 2, 30 * i};
+  ASSERT_EQ(write_whiteled_params_all(kDb, "motion_white_led_params", 4, &in, 3), 0);
+  int n = -1;
+  ASSERT_EQ(read_whiteled_params(kDb, "motion_white_led_params", 4, &out, &n), 0);
+  ASSERT_EQ(n, 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(out.entry[i].chn, 4);  // stored under the channel written
+    EXPECT_EQ(out.entry[i].chnid, i + 1);
+    EXPECT_EQ(out.entry[i].time, 30 * i);
+  }
+  EXPECT_EQ(out.entry[3].chnid, 0);
+
+  ASSERT_EQ(write_whiteled_params_all(kDb, "motion_white_led_params", 4, &in, 1), 0);
+  ASSERT_EQ(read_whiteled_params(kDb, "motion_white_led_params", 4, &out, &n), 0);
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(out.entry[1].chnid, 0);  // the old entries are gone
+  EXPECT_EQ(write_whiteled_params_all(kDb, "motion_white_led_params", 4, &in, 17), -1);
+
+  ASSERT_EQ(copy_whiteled_params(kDb, "motion_white_led_params", 4, (1ull << 4) | (1ull << 7)), 0);
+  ASSERT_EQ(read_whiteled_params(kDb, "motion_white_led_params", 7, &out, &n), 0);
+  ASSERT_EQ(n, 1);
+  EXPECT_EQ(out.entry[0].chn, 7);
+  EXPECT_EQ(out.entry[0].chnid, 1);
+  ASSERT_EQ(read_whiteled_params(kDb, "motion_white_led_params", 4, &out, &n), 0);
+  EXPECT_EQ(n, 1);  // the source is not doubled
+
+  WarningLightParams wl{}, wl_out{};
+  wl.entry[0] = {0, 5, 11, 12, 60, 13};
+  ASSERT_EQ(write_warning_light_params_all(kDb, "alarm_in_warning_light_params", 0, &wl, 1), 0);
+  ASSERT_EQ(read_warning_light_params(kDb, "alarm_in_warning_light_params", 0, &wl_out, &n), 0);
+  EXPECT_EQ(n, 1);
+  EXPECT_EQ(memcmp(&wl, &wl_out, sizeof wl), 0);
+
+  ASSERT_EQ(write_peoplecnt_wled_params_all(kDb, 8, &in, 2), 0);
+  ASSERT_EQ(read_peoplecnt_wled_params(kDb, 8, &out, &n), 0);
+  EXPECT_EQ(n, 2);
+  ASSERT_EQ(read_whiteled_params(kDb, "motion_white_led_params", 8, &out, &n), 0);
+  EXPECT_EQ(n, 0);  // a table of its own
+}
+
+TEST_F(KvdbTest, HttpNotificationKeepsTextsAndChannel) {
+  HttpNotifyParams in{}, out{};
+  std::string url = "http://h/a%20b?x=%41" + std::string(512 - 20, 'u');
+  strcpy(in.url, url.c_str());
+  strcpy(in.username, std::string(96, 'n').c_str());
+  strcpy(in.password, "p%w");
+  ASSERT_EQ(write_http_notification_params(kDb, "motion_http_notification_params", 5, &in), 0);
+  ASSERT_EQ(read_http_notification_params(kDb, "motion_http_notification_params", 5, &out), 0);
+  EXPECT_EQ(out.chn, 5);
+  EXPECT_EQ(std::string(out.url), url);
+  EXPECT_EQ(strlen(out.username), 96u);
+  EXPECT_STREQ(out.password, "p%w");
+  EXPECT_EQ(read_http_notification_params(kDb, "motion_http_notification_params", 6, &out), -1);
+  EXPECT_EQ(out.chn, 6);
+  EXPECT_STREQ(out.url, "");
+  ASSERT_EQ(copy_http_notification_params(kDb, "motion_http_notification_params", 5, 1ull << 6), 0);
+  ASSERT_EQ(read_http_notification_params(kDb, "motion_http_notification_params", 6, &out), 0);
+  EXPECT_EQ(out.chn, 6);
+  EXPECT_STREQ(out.password, "p%w");
+}
+
+TEST_F(KvdbTest, PtzEntriesByTypeAndSource) {
+  PtzActionEntry e = ptz(0, 3, 7);
+  ASSERT_EQ(write_ptz_params(kDb, 1, &e), 0);
+  e = ptz(0, 4);
+  ASSERT_EQ(write_ptz_params(kDb, 1, &e), 0);
+  ASSERT_EQ(write_ptz_params(kDb, 2, &e), 0);
+  e.acto_ptz_preset = 9;
+  ASSERT_EQ(write_ptz_params(kDb, 1, &e), 0);  // same camera: replaced in place
+  EXPECT_EQ(ptz_cams(1, 0), (std::vector<int>{3, 4}));
+  PtzParams p{};
+  int n = 0;
+  read_ptz_params(kDb, 1, 0, &p, &n);
+  EXPECT_EQ(p.entry[1].acto_ptz_preset, 9);
+
+  e = ptz(0, 0);
+  EXPECT_EQ(write_ptz_params(kDb, 1, &e), -1);  // empty entry
+  e = ptz(64, 1);
+  EXPECT_EQ(write_ptz_params(kDb, 1, &e), -1);
+
+  e = ptz(5, 4);
+  ASSERT_EQ(update_ptz_params(kDb, 1, 0, &e), 0);  // moves to source 5
+  EXPECT_EQ(ptz_cams(1, 0), (std::vector<int>{3}));
+  EXPECT_EQ(ptz_cams(1, 5), (std::vector<int>{4}));
+  ASSERT_EQ(delete_ptz_params(kDb, 1, 0, 3), 0);
+  EXPECT_TRUE(ptz_cams(1, 0).empty());
+  EXPECT_EQ(ptz_cams(2, 0), (std::vector<int>{4}));  // other type untouched
+
+  PtzParams all{};
+  all.entry[0] = ptz(40, 2);  // chn_id is taken from the call
+  all.entry[1] = ptz(5, 0);   // empty, skipped
+  all.entry[5] = ptz(5, 6);
+  ASSERT_EQ(write_ptz_params_all(kDb, 1, 5, &all), 0);
+  EXPECT_EQ(ptz_cams(1, 5), (std::vector<int>{2, 6}));
+  ASSERT_EQ(copy_ptz_params_all(kDb, 1, 5, (1ull << 9) | (1ull << 10)), 0);
+  EXPECT_EQ(ptz_cams(1, 9), (std::vector<int>{2, 6}));
+  EXPECT_EQ(ptz_cams(1, 10), (std::vector<int>{2, 6}));
+  EXPECT_EQ(ptz_cams(2, 9), std::vector<int>{});
+}
+
+TEST_F(KvdbTest, PtzEntryLimitsPerSource) {
+  for (int cam = 1; cam <= kPtzActionEntries; ++cam) {
+    PtzActionEntry e = ptz(3, cam);
+    ASSERT_EQ(write_ptz_params(kDb, 0, &e), 0) << cam;
+  }
+  PtzActionEntry extra = ptz(3, 65);
+  EXPECT_EQ(write_ptz_params(kDb, 0, &extra), -1);
+  PtzActionEntry again = ptz(3, 64, 1);
+  EXPECT_EQ(write_ptz_params(kDb, 0, &again), 0);  // replacing is not adding
+
+  for (int cam = 1; cam <= kPeoplecntPtzEntries; ++cam) {
+    PtzActionEntry e = ptz(2, cam);
+    ASSERT_EQ(write_peoplecnt_ptz_params(kDb, &e), 0);
+  }
+  EXPECT_EQ(write_peoplecnt_ptz_params(kDb, &extra), 0);  // other source
+  extra.chn_id = 2;
+  EXPECT_EQ(write_peoplecnt_ptz_params(kDb, &extra), -1);
+  EXPECT_EQ(ptz_cams(kPtzTypePeoplecnt, 2).size(), 16u);
+  EXPECT_TRUE(ptz_cams(0, 2).empty());  // its own table
+
+  PtzParams many{};
+  for (int i = 0; i < kPtzActionEntries; ++i) many.entry[i] = ptz(1, i + 1);
+  ASSERT_EQ(write_peoplecnt_ptz_params_ex(kDb, 1, &many), 0);
+  EXPECT_EQ(ptz_cams(kPtzTypePeoplecnt, 1).size(), 16u);
+}
+
+TEST_F(KvdbTest, FailedWriteLeavesTheStoredEntries) {
+  PtzParams old{};
+  old.entry[0] = ptz(1, 5);
+  old.entry[1] = ptz(1, 6);
+  ASSERT_EQ(write_ptz_params_all(kDb, 1, 1, &old), 0);
+  sql(file_,
+      "CREATE TRIGGER refuse BEFORE INSERT ON ptz_params WHEN NEW.acto_ptz_channel = 99 "
+      "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+  PtzParams next{};
+  next.entry[0] = ptz(1, 7);
+  next.entry[1] = ptz(1, 99);
+  EXPECT_EQ(write_ptz_params_all(kDb, 1, 1, &next), -1);
+  EXPECT_EQ(ptz_cams(1, 1), (std::vector<int>{5, 6}));
+}
+
+TEST_F(KvdbTest, UnreadableFileGivesDefaultsAndRefusesWrites) {
+  root_.write_file(kDb, std::string(4096, 'x'));
+  EXPECT_EQ(get_param_int(kDb, "max_cameras", 7), 7);
+  EXPECT_EQ(set_param_int(kDb, "max_cameras", 8), -1);
+  ScheduleRec s = patterned_schedule(2);
+  EXPECT_EQ(read_schedule(kDb, "t", 0, &s), -1);
+  EXPECT_EQ(memcmp(&s, &kZeroSchedule, sizeof s), 0);
+  EXPECT_EQ(root_.read_file(kDb), std::string(4096, 'x'));  // never replaced
+}
+
+TEST_F(KvdbTest, SlotFamilyColumnsMasksAndFreeSlots) {
+  SlotRec recs[4]{};
+  for (int i = 0; i < 4; ++i) {
+    recs[i].enable = 1;
+    snprintf(recs[i].name, sizeof recs[i].name, "slot%d", i);
+    recs[i].mask = 0x8000000000000001ull;
+    recs[i].big = -(int64_t{1} << 40);
+    recs[i].ratio = 0.25f;
+    memcpy(recs[i].raw, "\0\1\2\0\3\4", 6);
+  }
+  ASSERT_EQ(kvdb::write_masked(kDb, kSlotFamily, nullptr, "id", recs, 4, 0b1011), 0);
+  SlotRec out[4];
+  memset(out, 0x55, sizeof out);
+  ASSERT_EQ(kvdb::read_slots(kDb, kSlotFamily, nullptr, "id", out, 4), 0);
+  for (int i : {0, 1, 3}) {
+    EXPECT_EQ(out[i].id, i);  // the slot is the mask bit
+    EXPECT_STREQ(out[i].name, recs[i].name);
+    EXPECT_EQ(out[i].mask, 0x8000000000000001ull);
+    EXPECT_EQ(out[i].big, -(int64_t{1} << 40));
+    EXPECT_EQ(out[i].ratio, 0.25f);
+    EXPECT_EQ(memcmp(out[i].raw, "\0\1\2\0\3\4", 6), 0);
+  }
+  EXPECT_EQ(out[2].enable, 0);
+  EXPECT_EQ(out[2].name[0], '\0');
+  EXPECT_EQ(kvdb::first_free_slot(kDb, kSlotFamily, nullptr, "id", 4, "enable"), 2);
+
+  SlotRec off = recs[1];
+  off.id = 1;
+  off.enable = 0;
+  strcpy(off.name, "fifteen_chars_x");
+  ASSERT_EQ(kvdb::write_one(kDb, kSlotFamily, nullptr, {}, &off), 0);
+  EXPECT_EQ(kvdb::first_free_slot(kDb, kSlotFamily, nullptr, "id", 4, "enable"), 1);
+  EXPECT_EQ(kvdb::count_rows(kDb, kSlotFamily, nullptr, {}), 3);
+  SlotRec one{};
+  ASSERT_EQ(kvdb::read_one(kDb, kSlotFamily, nullptr, {{"name", 0, "fifteen_chars_x"}}, &one), 0);
+  EXPECT_EQ(one.id, 1);
+  EXPECT_EQ(kvdb::read_one(kDb, kSlotFamily, nullptr, {{"nosuchcol", 1}}, &one), -1);
+  ASSERT_EQ(kvdb::remove_rows(kDb, kSlotFamily, nullptr, {{"id", 0}}), 0);
+  EXPECT_EQ(kvdb::first_free_slot(kDb, kSlotFamily, nullptr, "id", 4, nullptr), 0);
+}
+
+TEST_F(KvdbTest, CopyTableColumnIntSetsMaskedRows) {
+  ASSERT_EQ(get_param_int(kDb, "alarm_in", 0), 16);  // database exists
+  sql(file_, "CREATE TABLE video_loss(id INTEGER, tri_alarms INTEGER);"
+             "INSERT INTO video_loss VALUES(0,0),(1,0),(2,0),(3,0)");
+  ASSERT_EQ(copy_table_column_int(kDb, "video_loss", "tri_alarms", 9, 0b1010 | (1ull << 40), "id"), 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db, "SELECT tri_alarms FROM video_loss ORDER BY id", -1, &s, nullptr);
+  std::vector<int> got;
+  while (sqlite3_step(s) == SQLITE_ROW) got.push_back(sqlite3_column_int(s, 0));
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  EXPECT_EQ(got, (std::vector<int>{0, 9, 0, 9}));
+  EXPECT_EQ(copy_table_column_int(kDb, "video_loss", "no_column", 1, 1, "id"), -1);
+  EXPECT_EQ(copy_table_column_int(kDb, "no_table", "mode", 1, 1, "id"), -1);
+}
+
+TEST_F(KvdbTest, AlarmAudioSlots) {
+  AlarmAudioFile f{};
+  f.enable = 1;
+  f.id = 9;
+  strcpy(f.name, "ZG9vcg");
+  ASSERT_EQ(write_alarm_audio_file(kDb, &f), 0);
+  f.id = 10;
+  EXPECT_EQ(write_alarm_audio_file(kDb, &f), -1);
+  AlarmAudioFile files[kAlarmAudioSlots];
+  ASSERT_EQ(read_alarm_audio_file(kDb, files), 0);
+  EXPECT_EQ(files[9].enable, 1);
+  EXPECT_STREQ(files[9].name, "ZG9vcg");
+  EXPECT_EQ(files[0].enable, 0);
+}
+
+// Each child process writes its own keys; every write must land.
+TEST_F(KvdbTest, TwoProcessesWritingAtOnceBothSucceed) {
+  ASSERT_EQ(get_param_int(kDb, "max_cameras", 0), 32);
+  pid_t pids[2];
+  for (int w = 0; w < 2; ++w) {
+    pids[w] = fork();
+    ASSERT_GE(pids[w], 0);
+    if (pids[w] == 0) {
+      int failures = 0;
+      for (int i = 0; i < 20; ++i) {
+        std::string key = "w" + std::to_string(w) + "_" + std::to_string(i);
+        failures += set_param_int(kDb, key.c_str(), i) != 0;
+        ScheduleRec s = patterned_schedule(static_cast<unsigned>(i));
+        failures += write_schedule(kDb, "shared_sche", w, &s) != 0;
+      }
+      _exit(failures == 0 ? 0 : 1);
+    }
+  }
+  for (pid_t pid : pids) {
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int w = 0; w < 2; ++w)
+    for (int i = 0; i < 20; ++i)
+      EXPECT_EQ(get_param_int(kDb, ("w" + std::to_string(w) + "_" + std::to_string(i)).c_str(), -1), i);
+}
+
+TEST_F(KvdbTest, WriterWaitsForAnotherProcessHoldingTheDatabase) {
+  ASSERT_EQ(get_param_int(kDb, "max_cameras", 0), 32);
+  // The child is forked before this process opens the file, then told to write.
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    char c;
+    close(go[1]);
+    if (read(go[0], &c, 1) != 1) _exit(2);
+    _exit(set_param_int(kDb, "waited", 1) == 0 ? 0 : 1);
+  }
+  close(go[0]);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(write(go[1], "x", 1), 1);
+  usleep(300 * 1000);
+  int status = -1;
+  EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0);  // still waiting
+  EXPECT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  close(go[1]);
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(get_param_int(kDb, "waited", 0), 1);
+}
+
+}  // namespace

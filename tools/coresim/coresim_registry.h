@@ -1,0 +1,70 @@
+// Answers of the simulated core daemon: request code -> replies. Each module
+// keeps its answers in its own file (answers_<module>.cpp) and registers
+// them with a static CoreAnswerTable.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <typeindex>
+#include <vector>
+
+#include "proto/kvsock_proto.h"
+
+struct CoreRequest {
+  int32_t code;
+  int32_t seq;
+  std::string_view payload;  // valid during the answer only
+  int connection;
+};
+
+struct CoreReply {
+  int32_t code;
+  std::string payload;
+};
+
+inline CoreReply reply_to(const CoreRequest& req, std::string payload = {}) {
+  return {req.code + kKvSockReplyOffset, std::move(payload)};
+}
+
+// The simulated device. Each answer file keeps its own part of the state,
+// a default-constructed T created on first use; hold `mu` while using it.
+class CoreDevice {
+ public:
+  std::mutex mu;
+
+  template <class T>
+  T& part() {
+    auto& slot = parts_[std::type_index(typeid(T))];
+    if (!slot) slot = std::make_shared<T>();
+    return *static_cast<T*>(slot.get());
+  }
+
+ private:
+  std::map<std::type_index, std::shared_ptr<void>> parts_;
+};
+
+// Replies to send, in order; none is silence.
+using Answer = std::function<std::vector<CoreReply>(CoreDevice&, const CoreRequest&)>;
+// Optional words for the request log line (decoded record fields).
+using Describe = std::function<std::string(const CoreRequest&)>;
+
+struct CoreAnswerRow {
+  int32_t code;
+  Answer answer;
+  Describe describe;
+};
+
+// Registers rows at static initialisation; a later row for a code replaces
+// an earlier one.
+struct CoreAnswerTable {
+  CoreAnswerTable(std::initializer_list<CoreAnswerRow> rows);
+};
+
+void coresim_register(CoreAnswerRow row);
+// Null for an unknown code. Stays valid when the code is registered again.
+std::shared_ptr<const CoreAnswerRow> coresim_find(int32_t code);

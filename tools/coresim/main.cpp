@@ -1,0 +1,58 @@
+// coresim [--root DIR] [--log FILE] [--quiet]: the core daemon simulator.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/paths.h"
+#include "coresim_server.h"
+
+namespace {
+int usage() {
+  fputs("usage: coresim [--root DIR] [--log FILE] [--quiet]\n", stderr);
+  return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* log_path = nullptr;
+  bool quiet = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!strcmp(argv[i], "--root") && i + 1 < argc) {
+      setenv("NVR_ROOT", argv[++i], 1);
+    } else if (!strcmp(argv[i], "--log") && i + 1 < argc) {
+      log_path = argv[++i];
+    } else if (!strcmp(argv[i], "--quiet")) {
+      quiet = true;
+    } else {
+      return usage();
+    }
+  }
+  nvr_env_reload();
+  FILE* log = quiet ? nullptr : stderr;
+  if (log_path && !(log = fopen(log_path, "a"))) {
+    perror(log_path);
+    return 1;
+  }
+
+  // Every thread inherits the mask; the main thread alone takes the signals.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  CoreSim sim(log);
+  if (sim.start() != 0) {
+    fprintf(stderr, "coresim: %s\n", sim.error().c_str());
+    return 1;
+  }
+  fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+  int sig = 0;
+  sigwait(&stop_signals, &sig);
+  sim.stop();
+  fprintf(stderr, "coresim: stopped by signal %d\n", sig);
+  if (log && log != stderr) fclose(log);
+  return 0;
+}
