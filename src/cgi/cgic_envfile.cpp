@@ -31,10 +31,13 @@ constexpr size_t kTextCount = sizeof kTexts / sizeof kTexts[0];
 bool put_int(FILE* f, int32_t v) { return fwrite(&v, sizeof v, 1, f) == 1; }
 
 bool put_bytes(FILE* f, const char* s, int32_t len) {
-  return put_int(f, len) && (len == 0 || fwrite(s, 1, static_cast<size_t>(len), f) == static_cast<size_t>(len));
+  return put_int(f, len) &&
+         (len == 0 || fwrite(s, 1, static_cast<size_t>(len), f) == static_cast<size_t>(len));
 }
 
-bool put_text(FILE* f, const char* s) { return put_bytes(f, s ? s : "", static_cast<int32_t>(strlen(s ? s : ""))); }
+bool put_text(FILE* f, const char* s) {
+  return put_bytes(f, s ? s : "", static_cast<int32_t>(strlen(s ? s : "")));
+}
 
 // Appends exactly len bytes of the file at path.
 bool put_file(FILE* f, const char* path, int32_t len) {
@@ -161,8 +164,8 @@ EntryRead read_entry(Reader& r, cgiFormEntry**& tail) {
   if (r.left() == 0) return EntryRead::Done;
   EntryTexts t;
   int32_t value_text_len = 0, value_length = 0, is_file = 0;
-  if (!(t.attr = r.get_text()) || !(t.value = r.get_text(&value_text_len)) ||
-      !(t.file_name = r.get_text()) || !(t.content_type = r.get_text()))
+  if (!(t.attr = r.get_text()) || !(t.value = r.get_text(&value_text_len)) || !(t.file_name = r.get_text()) ||
+      !(t.content_type = r.get_text()))
     return EntryRead::Failed;
   if (!r.get_int(&value_length) || !r.get_int(&is_file)) return EntryRead::Failed;
   char tpath[kPathSize] = "";
@@ -255,7 +258,7 @@ cgiEnvironmentResultType cgiWriteEnvironment(const char* filename) {
 cgiEnvironmentResultType cgiReadEnvironment(const char* filename) {
   FILE* f = fopen(filename, "rb");
   if (!f) return cgiEnvironmentIO;
-  struct stat st{};
+  struct stat st {};
   if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
     fclose(f);
     return cgiEnvironmentIO;

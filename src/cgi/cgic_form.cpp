@@ -134,8 +134,8 @@ cgiFormEntry* cgiFormEntryFindNext(cgiFormEntry* from, const char* name) {
   return nullptr;
 }
 
-cgiFormEntry* cgiFormEntryNew(const char* attr, const char* value, int value_length,
-                              const char* file_name, const char* content_type, const char* tfile) {
+cgiFormEntry* cgiFormEntryNew(const char* attr, const char* value, int value_length, const char* file_name,
+                              const char* content_type, const char* tfile) {
   auto* e = static_cast<cgiFormEntry*>(calloc(1, sizeof(cgiFormEntry)));
   if (!e) return nullptr;
   e->attr = dup_text(attr);

@@ -123,7 +123,7 @@ cgiFormResultType cgiCookies(char*** ptrToStringArray) {
 void cgiHeaderCookieSetString(const char* name, const char* value, int secondsToLive, const char* path,
                               const char* domain) {
   time_t when = time(nullptr) + secondsToLive;
-  struct tm t{};
+  struct tm t {};
   gmtime_r(&when, &t);
   fprintf(cgiOut, "Set-Cookie: %s=%s; domain=%s; expires=%s, %02d-%s-%04d %02d:%02d:%02d GMT; path=%s\r\n",
           one_line(name).c_str(), one_line(value).c_str(), one_line(domain).c_str(), kDays[t.tm_wday],

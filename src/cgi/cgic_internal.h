@@ -13,8 +13,8 @@ cgiFormEntry* cgiFormEntryFindNext(cgiFormEntry* from, const char* name);
 
 // Allocates an entry owning copies of the texts (value of `value_length`
 // bytes, terminated). tfile may be null. Null on memory failure.
-cgiFormEntry* cgiFormEntryNew(const char* attr, const char* value, int value_length,
-                              const char* file_name, const char* content_type, const char* tfile);
+cgiFormEntry* cgiFormEntryNew(const char* attr, const char* value, int value_length, const char* file_name,
+                              const char* content_type, const char* tfile);
 
 // Frees one entry and removes its temporary file (unless kept).
 void cgiFormEntryDelete(cgiFormEntry* e);

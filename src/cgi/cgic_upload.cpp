@@ -18,7 +18,7 @@ constexpr size_t kRouteSize = 128;
 constexpr size_t kNameSize = 128;
 constexpr size_t kTextSize = 1088;
 constexpr size_t kParamMax = 256;
-constexpr size_t kExtMax = 32;     // extensions this long or longer are dropped
+constexpr size_t kExtMax = 32;  // extensions this long or longer are dropped
 constexpr int kNameAttempts = 1000;
 
 // Routes whose handler reads the body itself or needs no file.
@@ -27,7 +27,7 @@ const char* const kTempRoutes[] = {"/1010", "/6082", "/2079"};
 const char* const kInPlaceRoutes[] = {"/1019", "/oem"};
 // Files in the temporary directory that other routes trust: an upload never
 // takes their names, not even while they are absent.
-const char* const kReservedNames[] = {"kvcore",   "pbdownload", "cgilockfile", "chipinfo.txt",
+const char* const kReservedNames[] = {"kvcore",  "pbdownload",     "cgilockfile", "chipinfo.txt",
                                       "oem.zip", "tmp_diagnostic", "log"};
 
 template <size_t N>
@@ -129,6 +129,8 @@ void cgiDealUpload() {
   const char* base = base_name(file_name);
   cgiFormEntry* e = cgiFormEntryFind("file");
   if (!e || !e->tfileName[0]) return;
+  // Without a handler nobody would ever remove a kept file.
+  if (!FindWebRes(route)) return;
 
   if (listed(route, kInPlaceRoutes)) {
     snprintf(text, sizeof text, "%s & %s", e->tfileName, cgiQueryString);

@@ -179,6 +179,8 @@ const char* rec_at(const void* recs, const Family& f, int i) {
   return static_cast<const char*>(recs) + static_cast<size_t>(i) * f.size;
 }
 
+char* rec_at(void* recs, const Family& f, int i) { return static_cast<char*>(recs) + static_cast<size_t>(i) * f.size; }
+
 }  // namespace
 
 Registration::Registration(const Family& f) { registry().push_back(&f); }
@@ -355,7 +357,7 @@ int Txn::get_list(const Family& f, const char* table, Where where, void* recs, i
   bind_where(s.get(), where, 1);
   int n = 0, rc = SQLITE_DONE;
   while (n < max && (rc = s.step()) == SQLITE_ROW)
-    fill_record(s.get(), f, const_cast<char*>(rec_at(recs, f, n++)));
+    fill_record(s.get(), f, rec_at(recs, f, n++));
   if (n < max && rc != SQLITE_DONE) return fail();
   if (count) *count = n;
   return 0;
@@ -370,7 +372,7 @@ int Txn::get_slots(const Family& f, const char* table, const char* slot_col, voi
   int rc;
   while ((rc = s.step()) == SQLITE_ROW) {
     int64_t slot = sqlite3_column_int64(s.get(), static_cast<int>(f.ncols));
-    if (slot >= 0 && slot < nslots) fill_record(s.get(), f, const_cast<char*>(rec_at(recs, f, static_cast<int>(slot))));
+    if (slot >= 0 && slot < nslots) fill_record(s.get(), f, rec_at(recs, f, static_cast<int>(slot)));
   }
   return rc == SQLITE_DONE ? 0 : fail();
 }

@@ -1,4 +1,5 @@
 // Operation log record: who changed what, sent to the core daemon (request 3485).
+// The daemon stores and serves log entries in the same layout.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,8 @@ struct OpLogRecord {
   int32_t main_type;      // 4 for user operations
   int32_t reserved0;
   int64_t sub_type;       // the operation
-  uint8_t reserved1[16];
+  uint8_t reserved1[8];
+  int64_t time;           // stamped by the daemon when it stores the entry
   int32_t param_type;     // the setting concerned
   int32_t remote;         // 1: made from the web
   int32_t channel;
@@ -18,10 +20,12 @@ struct OpLogRecord {
   char user[64];
   int16_t detail_kind;    // kind of the detail block, 0 when none
   int32_t detail_size;    // bytes used in detail
-  uint8_t detail[520];
+  uint8_t detail[512];
+  uint8_t reserved2[8];
 };
 static_assert(sizeof(OpLogRecord) == 680);
 static_assert(offsetof(OpLogRecord, sub_type) == 8);
+static_assert(offsetof(OpLogRecord, time) == 24);
 static_assert(offsetof(OpLogRecord, param_type) == 32);
 static_assert(offsetof(OpLogRecord, remote) == 36);
 static_assert(offsetof(OpLogRecord, channel) == 40);

@@ -207,7 +207,7 @@ std::string expires(time_t when) {
   static const char* days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  struct tm t{};
+  struct tm t {};
   gmtime_r(&when, &t);
   char s[64];
   snprintf(s, sizeof s, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", days[t.tm_wday], t.tm_mday, months[t.tm_mon],
@@ -276,7 +276,8 @@ class EnvFileTest : public ::testing::Test {
     env.host = "nvr.local:8080";
     env.apply();
     cgiInitFromEnvironment(stdin, stdout);
-    body_ = multipart("B", {{"field", std::string("v\0al", 4)}, {"file", std::string("BIN\0ARY", 7), "a.bin"}});
+    body_ =
+        multipart("B", {{"field", std::string("v\0al", 4)}, {"file", std::string("BIN\0ARY", 7), "a.bin"}});
     ASSERT_EQ(parse_body(body_, "B"), cgiParseSuccess);
     cap_ = root_.path("/capture");
   }

@@ -58,7 +58,8 @@ class IntakeTest : public ::testing::Test {
 };
 
 TEST_F(IntakeTest, MethodAndContentTypeChooseHowTheTextIsGathered) {
-  const std::string multipart_body = "--abc\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--abc--\r\n";
+  const std::string multipart_body =
+      "--abc\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--abc--\r\n";
   struct Row {
     const char* method;
     const char* type;
@@ -163,7 +164,8 @@ TEST_F(IntakeTest, PostBodyLimits) {
 }
 
 TEST_F(IntakeTest, RouteCodesMatchExactlyAndLongOnesAreCut) {
-  const std::vector<std::string> routes = {"/9100/", "/91000", "/910", std::string(127, '/'), "/9100" + std::string(300, 'x')};
+  const std::vector<std::string> routes = {"/9100/", "/91000", "/910", std::string(127, '/'),
+                                           "/9100" + std::string(300, 'x')};
   for (const std::string& route : routes) {
     auto [status, out] = request("GET", "", "", route, "q");
     EXPECT_EQ(status, 0);

@@ -1,7 +1,7 @@
 // Builds multipart/form-data bodies and feeds them to the pre-parse.
 #pragma once
-#include <sys/types.h>
 #include <dirent.h>
+#include <sys/types.h>
 
 #include <cstdio>
 #include <cstring>
@@ -20,8 +20,7 @@ struct Part {
   std::string content_type;  // empty: no Content-Type line
 };
 
-inline std::string multipart(const std::string& boundary, const std::vector<Part>& parts,
-                             bool close = true) {
+inline std::string multipart(const std::string& boundary, const std::vector<Part>& parts, bool close = true) {
   std::string s = "preamble ignored\r\n";
   for (const Part& p : parts) {
     s += "--" + boundary + "\r\n";

@@ -65,10 +65,10 @@ class ParseTest : public ::testing::Test {
 
 TEST_F(ParseTest, FieldsGoToMemoryAndFilesToPrivateTemporaryFiles) {
   std::string big(5000, 'v');
-  std::string body = multipart("XYZ", {{"user", "admin"},
-                                       {"big", big},
-                                       {"file", std::string("\x00\x01zz\r\n", 6), "fw.bin",
-                                        "application/octet-stream"}});
+  std::string body =
+      multipart("XYZ", {{"user", "admin"},
+                        {"big", big},
+                        {"file", std::string("\x00\x01zz\r\n", 6), "fw.bin", "application/octet-stream"}});
   ASSERT_EQ(parse_body(body, "XYZ"), cgiParseSuccess);
   EXPECT_EQ(entry_value("user"), "admin");
   EXPECT_EQ(entry_value("big"), big);
@@ -81,7 +81,7 @@ TEST_F(ParseTest, FieldsGoToMemoryAndFilesToPrivateTemporaryFiles) {
   EXPECT_EQ(entry_file("file"), std::string("\x00\x01zz\r\n", 6));
   std::string tpath = f->tfileName;
   EXPECT_TRUE(is_temp_path(tpath, root_.path("/tmp"))) << tpath;
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(tpath.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_STREQ(cgiFormEntryFind("user")->tfileName, "");
@@ -95,8 +95,8 @@ TEST_F(ParseTest, FieldsGoToMemoryAndFilesToPrivateTemporaryFiles) {
 // Bodies built from pieces of the delimiter, so partial matches fail at every
 // depth and put-back bytes must come back in their original order.
 TEST_F(ParseTest, NearMissesOfTheBoundaryStayInTheValue) {
-  const char* pieces[] = {"\r", "\n", "-", "--", "\r\n", "\r\n-", "\r\n--", "\r\n--b", "\r\n--bn",
-                          "\r\n--bnd", "b", "x", "--bnd", "\r\r\n--bn"};
+  const char* pieces[] = {"\r",      "\n",       "-",         "--", "\r\n", "\r\n-", "\r\n--",
+                          "\r\n--b", "\r\n--bn", "\r\n--bnd", "b",  "x",    "--bnd", "\r\r\n--bn"};
   std::mt19937 rng(7);
   for (int round = 0; round < 300; ++round) {
     std::string v;
@@ -161,8 +161,7 @@ TEST_F(ParseTest, NeverReadsBeyondContentLength) {
   FILE* in = nullptr;
   // The rest of the stream holds a closing boundary the length does not cover.
   std::string cut = body.substr(0, body.find("12345") + 5);
-  EXPECT_EQ(parse_body(cut + "\r\n--XYZ--\r\n", "XYZ", static_cast<int>(cut.size()), &in),
-            cgiParseIO);
+  EXPECT_EQ(parse_body(cut + "\r\n--XYZ--\r\n", "XYZ", static_cast<int>(cut.size()), &in), cgiParseIO);
   EXPECT_EQ(ftell(in), static_cast<long>(cut.size()));
   fclose(in);
   ASSERT_EQ(parse_body(body + "TRAILING", "XYZ", static_cast<int>(body.size()), &in), cgiParseSuccess);
@@ -228,7 +227,7 @@ void record_stdin(char* text) {
   for (int c; (c = getc(cgiIn)) != EOF;) g_stdin_seen += static_cast<char>(c);
 }
 
-const WebRes kRoutes[] = {{"/9001", record}, {"/1019", record}, {"/oem", record},
+const WebRes kRoutes[] = {{"/9001", record},       {"/1019", record}, {"/oem", record},
                           {"/1010", record_stdin}, {"/6082", record}, {"/2079", record}};
 
 class UploadTest : public ::testing::Test {
@@ -242,7 +241,8 @@ class UploadTest : public ::testing::Test {
     WebResUnregister(kRoutes, 6);
     RegisterWebModules();
   }
-  std::pair<int, std::string> post(const char* route, const std::string& body, const std::string& query = "") {
+  std::pair<int, std::string> post(const char* route, const std::string& body,
+                                   const std::string& query = "") {
     CgiEnv env;
     env.method = "POST";
     env.path_info = route;
@@ -357,6 +357,7 @@ TEST_F(UploadTest, WhatEndsWithoutDispatch) {
   post("/9001", multipart("----b0und", {{"other", "x", "x.jpg"}}));
   EXPECT_TRUE(g_texts.empty());
   post("", multipart("----b0und", {{"file", "x", "x.jpg"}}));
+  post("/9999", multipart("----b0und", {{"file", "x", "x.jpg"}}));  // no such route
   EXPECT_TRUE(g_texts.empty());
   EXPECT_TRUE(tmp_names().empty());
 
