@@ -24,6 +24,8 @@ namespace {
 constexpr const char* kText = "Content-type: text/plain\r\n\r\n";
 constexpr const char* kJson = "Content-type: application/json\r\n\r\n";
 
+char g_cookie[] = "userName=admin";  // outlives every test
+
 std::string text(const std::string& body) { return kText + body; }
 
 UserRec stored(int id) {
@@ -50,7 +52,7 @@ OpLogRecord log_of(const FakeRequest& r) {
 
 class UsersTest : public ::testing::Test {
  protected:
-  void SetUp() override { cgiCookie = cookie_; }
+  void SetUp() override { cgiCookie = g_cookie; }
   // Requests in the order they were sent (each one opens its own
   // connection, served concurrently), once the daemon has seen n of them.
   std::vector<FakeRequest> seen(size_t n) {
@@ -66,7 +68,6 @@ class UsersTest : public ::testing::Test {
     for (const FakeRequest& q : r) c.push_back(q.code);
     return c;
   }
-  char cookie_[32] = "userName=admin";
   TestRoot root_;
   FakeDaemon daemon_;
 };

@@ -19,7 +19,7 @@ std::string int32_payload(int32_t v) { return std::string(reinterpret_cast<const
 
 // The token of a link text, or "" when it has none of the right form.
 std::string link_token(std::string_view payload) {
-  std::string text(payload.data(), strnlen(payload.data(), payload.size()));
+  std::string text(payload.substr(0, payload.find('\0')));
   static constexpr std::string_view kKey = "token=";
   for (size_t at = text.find(kKey); at != std::string::npos; at = text.find(kKey, at + 1)) {
     if (at > 0 && text[at - 1] != '?' && text[at - 1] != '&') continue;  // "xtoken=" is another key
