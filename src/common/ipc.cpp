@@ -51,11 +51,16 @@ Channel& channel() {
   return c;
 }
 
+// Set on the reader thread while a module callback runs.
+thread_local bool t_in_callback = false;
+
 void trampoline(void* ctx, void* head, void* payload) {
   Channel& ch = channel();
   std::lock_guard<std::mutex> lk(ch.mu);
   if (!ch.forwarding || !ch.cb) return;
+  t_in_callback = true;
   ch.cb(ctx, head, payload);
+  t_in_callback = false;
   ch.answered.notify_all();
 }
 
@@ -110,6 +115,13 @@ int ipc_wait_polls(int code) {
 
 int cgi_start_ipc(IpcCallback cb, int code, int len, const void* data, int nowait) {
   if (!cb) return -1;
+  if (t_in_callback) {
+    // A callback sending a follow-up request: it goes out on the open channel
+    // without waiting (its reply could only arrive on this very thread) and
+    // leaves the flag to the request being answered.
+    if (valid_payload(data, len)) send_with_retries(code, data, len);
+    return 0;
+  }
   Channel& ch = channel();
   cgi_stop_ipc();  // a handler that forgot to stop must not leak the old channel
   {
@@ -132,6 +144,7 @@ int cgi_start_ipc(IpcCallback cb, int code, int len, const void* data, int nowai
 }
 
 int cgi_stop_ipc() {
+  if (t_in_callback) return 0;  // the handler closes the channel it opened
   Channel& ch = channel();
   {
     std::lock_guard<std::mutex> lk(ch.mu);

@@ -12,7 +12,15 @@ using IpcCallback = void (*)(void* ctx, void* head, void* payload);
 // Some callbacks store a status here for the handler to read.
 extern std::atomic<int32_t> g_callback_done;
 
+// Opens the channel, clears g_callback_done, sends the request (retrying) and,
+// unless nowait is 1, waits up to the code's polls for a callback to set the
+// flag. Replies reach cb on the reader thread, one at a time; once the wait
+// has given up, later replies of the request are dropped, so the handler's
+// error answer is the whole answer. -1 for a null cb (nothing opened), else 0.
+// Called from a reply callback it only sends, on the open channel, without
+// waiting; cgi_stop_ipc is then a no-op.
 int cgi_start_ipc(IpcCallback cb, int code, int len, const void* data, int nowait);
+// Closes the channel; no callback runs after it returns.
 int cgi_stop_ipc();
 
 // Mode 0 text/plain, 1 application/json, other modes no header.

@@ -23,46 +23,55 @@ FakeDaemon::FakeDaemon() : path_(dev_path(devpaths::kKvSocket)) {
   if (listen_fd_ < 0 || bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
       listen(listen_fd_, 64) != 0 || pipe2(wake_, O_CLOEXEC) != 0)
     throw std::runtime_error("fake daemon cannot listen on " + path_);
-  acceptor_ = std::thread(&FakeDaemon::accept_loop, this);
+  thread_ = std::thread(&FakeDaemon::loop, this);
 }
 
 FakeDaemon::~FakeDaemon() {
   {
     std::lock_guard<std::mutex> lk(mu_);
     stopping_ = true;
-    for (Conn& c : conns_) shutdown(c.fd, SHUT_RDWR);
   }
   changed_.notify_all();
   char b = 0;
   (void)!write(wake_[1], &b, 1);
-  acceptor_.join();
-  // The acceptor is gone: conns_ no longer grows.
-  for (Conn& c : conns_) {
-    c.thread.join();
-    close(c.fd);
-  }
+  thread_.join();
   close(listen_fd_);
   close(wake_[0]);
   close(wake_[1]);
   unlink(path_.c_str());
 }
 
-void FakeDaemon::accept_loop() {
-  pollfd fds[2] = {{listen_fd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-  int next_id = 1;
+void FakeDaemon::loop() {
+  std::vector<Conn> conns;
   for (;;) {
-    if (poll(fds, 2, -1) < 0 && errno != EINTR) return;
-    if (fds[1].revents) return;
-    if (!(fds[0].revents & POLLIN)) continue;
-    int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    std::lock_guard<std::mutex> lk(mu_);
-    if (stopping_) {
-      close(fd);
-      return;
+    std::vector<pollfd> fds = {{wake_[0], POLLIN, 0}, {listen_fd_, POLLIN, 0}};
+    for (const Conn& c : conns) fds.push_back({c.fd, POLLIN, 0});
+    if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) break;
+    if (fds[0].revents) break;
+    // Data of an earlier connection was sent before a later one connected:
+    // serving in connection order, before accepting, keeps the sending order.
+    std::vector<Conn> open;
+    for (size_t i = 0; i < conns.size(); ++i) {
+      bool alive = !fds[i + 2].revents || serve_ready(conns[i]);
+      if (alive) {
+        open.push_back(conns[i]);
+        continue;
+      }
+      close(conns[i].fd);
+      std::lock_guard<std::mutex> lk(mu_);
+      ++closed_;
     }
-    conns_.push_back(Conn{fd, std::thread(&FakeDaemon::serve, this, fd, next_id++)});
+    conns = std::move(open);
+    if (fds[1].revents & POLLIN) {
+      int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) {
+        std::lock_guard<std::mutex> lk(mu_);
+        conns.push_back({fd, static_cast<int>(++accepted_)});
+      }
+    }
+    changed_.notify_all();
   }
+  for (const Conn& c : conns) close(c.fd);
 }
 
 bool FakeDaemon::pause(int ms) {
@@ -71,46 +80,49 @@ bool FakeDaemon::pause(int ms) {
   return !stopping_;
 }
 
-void FakeDaemon::serve(int fd, int id) {
+bool FakeDaemon::serve_ready(const Conn& c) {
+  for (;;) {
+    if (!serve_one(c)) return false;
+    pollfd p = {c.fd, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) return true;
+  }
+}
+
+bool FakeDaemon::serve_one(const Conn& c) {
   KvSockHeader h{};
   std::vector<char> payload;
-  while (kv_read_msg(fd, &h, &payload) == kKvReadOk) {
-    std::vector<FakeReply> replies;
-    {
-      std::lock_guard<std::mutex> lk(mu_);
-      requests_.push_back({h.kind, h.seq, h.code, h.flags, std::string(payload.begin(), payload.end()), id});
-      auto it = script_.find(h.code);
-      if (it != script_.end()) replies = it->second;
-    }
-    changed_.notify_all();
-    for (const FakeReply& r : replies) {
-      if (r.delay_ms > 0 && !pause(r.delay_ms)) return;
-      bool ok;
-      if (r.size >= 0) {
-        KvSockHeader out{};
-        memcpy(out.magic, kKvSockMagic, sizeof out.magic);
-        out.kind = kKvSockKindReply;
-        out.seq = h.seq;
-        out.code = r.code;
-        out.size = r.size;
-        ok = kv_write_full(fd, &out, sizeof out) && kv_write_full(fd, r.payload.data(), r.payload.size());
-      } else {
-        ok = kv_write_msg(fd, kKvSockKindReply, h.seq, r.code, 0, r.payload.data(),
-                          static_cast<int32_t>(r.payload.size())) == 0;
-      }
-      if (!ok) break;
-      {
-        std::lock_guard<std::mutex> lk(mu_);
-        ++replies_sent_;
-      }
-      changed_.notify_all();
-    }
-  }
+  if (kv_read_msg(c.fd, &h, &payload) != kKvReadOk) return false;
+  std::vector<FakeReply> replies;
   {
     std::lock_guard<std::mutex> lk(mu_);
-    ++closed_;
+    requests_.push_back({h.kind, h.seq, h.code, h.flags, std::string(payload.begin(), payload.end()), c.id});
+    auto it = script_.find(h.code);
+    if (it != script_.end()) replies = it->second;
   }
   changed_.notify_all();
+  for (const FakeReply& r : replies) {
+    if (r.delay_ms > 0 && !pause(r.delay_ms)) return false;
+    bool ok;
+    if (r.size >= 0) {
+      KvSockHeader out{};
+      memcpy(out.magic, kKvSockMagic, sizeof out.magic);
+      out.kind = kKvSockKindReply;
+      out.seq = h.seq;
+      out.code = r.code;
+      out.size = r.size;
+      ok = kv_write_full(c.fd, &out, sizeof out) && kv_write_full(c.fd, r.payload.data(), r.payload.size());
+    } else {
+      ok = kv_write_msg(c.fd, kKvSockKindReply, h.seq, r.code, 0, r.payload.data(),
+                        static_cast<int32_t>(r.payload.size())) == 0;
+    }
+    if (!ok) return false;
+    {
+      std::lock_guard<std::mutex> lk(mu_);
+      ++replies_sent_;
+    }
+    changed_.notify_all();
+  }
+  return true;
 }
 
 FakeDaemon& FakeDaemon::reply(int32_t code, std::string payload, int delay_ms) {
@@ -160,5 +172,5 @@ bool FakeDaemon::wait_closed(size_t n, int timeout_ms) const { return wait_count
 
 size_t FakeDaemon::connections() const {
   std::lock_guard<std::mutex> lk(mu_);
-  return conns_.size();
+  return accepted_;
 }

@@ -8,12 +8,14 @@
 //   ... run the handler ...
 //   d.codes() == std::vector<int32_t>{3485, 3433}
 //
-// Request codes without a script get no answer.
+// Request codes without a script get no answer. One thread serves every
+// connection, earlier connections first, so requests of channels opened one
+// after another are recorded in the order they were sent. A reply delay
+// holds the whole daemon up.
 #pragma once
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <list>
 #include <map>
 #include <mutex>
 #include <string>
@@ -65,17 +67,19 @@ class FakeDaemon {
  private:
   struct Conn {
     int fd;
-    std::thread thread;
+    int id;
   };
-  void accept_loop();
-  void serve(int fd, int id);
+  void loop();
+  // Both false when the connection ended; serve_ready drains what has arrived.
+  bool serve_ready(const Conn& c);
+  bool serve_one(const Conn& c);
   bool wait_count(const size_t& count, size_t n, int timeout_ms) const;
   bool pause(int ms);  // false when stopping
 
   std::string path_;
   int listen_fd_ = -1;
   int wake_[2] = {-1, -1};
-  std::thread acceptor_;
+  std::thread thread_;
   mutable std::mutex mu_;
   mutable std::condition_variable changed_;
   bool stopping_ = false;
@@ -83,5 +87,5 @@ class FakeDaemon {
   std::vector<FakeRequest> requests_;
   size_t replies_sent_ = 0;
   size_t closed_ = 0;
-  std::list<Conn> conns_;
+  size_t accepted_ = 0;
 };

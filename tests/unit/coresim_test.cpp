@@ -208,25 +208,31 @@ TEST(CoreSimLifeTest, StaleSocketIsReplacedLiveOneAndOtherFilesAreNot) {
   EXPECT_EQ(root.read_file(devpaths::kKvSocket), "keep me");
 }
 
-TEST(CoreSimLifeTest, ProgramStopsCleanlyOnSigterm) {
+TEST(CoreSimLifeTest, ProgramStopsCleanlyOnTermAndOnInterrupt) {
   std::string bin = std::string(NVR_BIN_DIR) + "/coresim";
   if (access(bin.c_str(), X_OK) != 0) GTEST_SKIP() << "coresim not built";
   TestRoot root;
-  std::string dir = root.dir() + "/fresh";  // var/run is created by the program
-  std::string sock = dir + devpaths::kKvSocket;
-  const char* argv[] = {bin.c_str(), "--root", dir.c_str(), "--quiet", nullptr};
-  pid_t pid;
-  ASSERT_EQ(posix_spawn(&pid, bin.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ), 0);
-  bool up = eventually([&] {
-    int fd = connect_to(sock);
-    if (fd >= 0) close(fd);
-    return fd >= 0;
-  });
-  kill(pid, SIGTERM);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(up);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  EXPECT_NE(access(sock.c_str(), F_OK), 0);
+  for (int sig : {SIGTERM, SIGINT}) {
+    std::string dir = root.dir() + "/fresh" + std::to_string(sig);  // var/run made by the program
+    std::string sock = dir + devpaths::kKvSocket;
+    const char* argv[] = {bin.c_str(), "--root", dir.c_str(), "--quiet", nullptr};
+    pid_t pid;
+    ASSERT_EQ(posix_spawn(&pid, bin.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    bool up = eventually([&] {
+      int fd = connect_to(sock);
+      if (fd >= 0) close(fd);
+      return fd >= 0;
+    });
+    kill(pid, sig);
+    int status = 0;
+    bool ended = eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    if (!ended) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(up) << sig;
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 0) << sig;
+    EXPECT_NE(access(sock.c_str(), F_OK), 0) << sig;
+  }
 }
 }  // namespace

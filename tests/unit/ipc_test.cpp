@@ -39,7 +39,7 @@ void on_value_cb(const void* payload, int count) {
   g_callback_done = 1;
 }
 
-// Chunks of a download: the empty-looking chunk "end" finishes it.
+// Chunks of a download; the chunk "end" finishes it.
 void on_chunk_cb(const void* payload, int count) {
   std::string chunk(static_cast<const char*>(payload), static_cast<size_t>(count));
   if (chunk != "end") {
@@ -58,10 +58,20 @@ void on_status_cb(const void* payload, int) {
   g_callback_done = v;  // hands a status back to the handler
 }
 
+void on_test_ipc_callback(void*, void* head, void* payload);
+
+// Like setting the time: the reply triggers a follow-up request, not awaited.
+void on_follow_up_cb(const void*, int) {
+  ipc_send(on_test_ipc_callback, 1711, nullptr, 0);
+  cgi_writeback_webserver(0, "OK");
+  g_callback_done = 1;
+}
+
 const IpcReplyRoute kRoutes[] = {
     {8433, 4, on_value_cb},
     {8700, 1, on_chunk_cb},
     {8701, 4, on_status_cb},
+    {8703, 4, on_follow_up_cb},
 };
 
 void on_test_ipc_callback(void*, void* head, void* payload) { ipc_dispatch_reply(kRoutes, head, payload); }
@@ -268,6 +278,18 @@ TEST_F(IpcTest, StatusStoredInTheFlagReachesTheHandler) {
   EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3701, nullptr, 0, 0));
   EXPECT_EQ(g_callback_done.load(), 2);
   EXPECT_EQ(out_.text(), "");
+}
+
+TEST_F(IpcTest, CallbackSendsAFollowUpOnTheOpenChannel) {
+  FakeDaemon d;
+  d.reply(3703, int_bytes(0));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3703, nullptr, 0, 0));
+  ASSERT_TRUE(d.wait_requests(2));
+  auto r = d.requests();
+  EXPECT_EQ(d.codes(), (std::vector<int32_t>{3703, 1711}));
+  EXPECT_EQ(r[1].connection, 1);
+  EXPECT_EQ(r[1].seq, 2);
+  EXPECT_EQ(out_.text(), "Content-type: text/plain\r\n\r\nOK");
 }
 
 TEST_F(IpcTest, ReplyEndsTheWaitAtOnceEvenAtFullScale) {

@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
     fprintf(stderr, "coresim: %s\n", sim.error().c_str());
     return 1;
   }
-  fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+  if (!quiet) fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
   int sig = 0;
   sigwait(&stop_signals, &sig);
   sim.stop();
-  fprintf(stderr, "coresim: stopped by signal %d\n", sig);
+  if (!quiet) fprintf(stderr, "coresim: stopped by signal %d\n", sig);
   if (log && log != stderr) fclose(log);
   return 0;
 }
