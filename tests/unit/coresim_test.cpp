@@ -60,7 +60,7 @@ CoreLogEntry op_log(int64_t sub, int param, int channel) {
   e.param_type = param;
   e.remote = 1;
   e.channel = channel;
-  copy_text(e.address, "10.0.0.9");
+  copy_text(e.remote_addr, "10.0.0.9");
   copy_text(e.user, "admin");
   return e;
 }
@@ -105,7 +105,7 @@ TEST_F(CoreSimTest, MalformedLogRecordsAreNotStoredAndTextStaysBounded) {
   ipc_send(ignore_reply, 3485, shorter, sizeof shorter);
   CoreLogEntry e = op_log(200, 900, 1);
   memset(e.user, 'u', sizeof e.user);  // no terminator inside the field
-  memset(e.address, 'a', sizeof e.address);
+  memset(e.remote_addr, 'a', sizeof e.remote_addr);
   ipc_send(ignore_reply, 3485, &e, sizeof e);
   EXPECT_TRUE(logged("size 100 -> silent (not a 680-byte log entry)"));
   EXPECT_TRUE(logged("user \"" + std::string(64, 'u') + "\" addr \"" + std::string(46, 'a') + "\""));

@@ -29,7 +29,9 @@ std::string describe_oplog(const CoreRequest& req) {
   if (!record_from(req.payload, &e)) return "not a 680-byte log entry";
   return "main " + std::to_string(e.main_type) + " sub " + std::to_string(e.sub_type) + " param " +
          std::to_string(e.param_type) + " ch " + std::to_string(e.channel) + " user \"" +
-         field(e.user, sizeof e.user) + "\" addr \"" + field(e.address, sizeof e.address) + "\"";
+         field(e.user, sizeof e.user) + "\" addr \"" + field(e.remote_addr, sizeof e.remote_addr) + "\"" +
+         (e.detail_size > 0 ? " detail kind " + std::to_string(e.detail_kind) + " size " + std::to_string(e.detail_size)
+                            : std::string());
 }
 
 const CoreAnswerTable kLogAnswers = {
