@@ -26,7 +26,7 @@ build-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 # Every test, then the sanitizer build of the tests.
 test: build build-asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	@if [ -x scripts/demo ]; then NVR_BUILD=$(BUILD) scripts/demo --check; fi
+	NVR_BUILD=$(BUILD) scripts/demo --check
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 
 test-fast: build
