@@ -71,7 +71,7 @@ int send_attempts() {
   return static_cast<int>(std::clamp(n, 1L, static_cast<long>(kSendAttempts)));
 }
 
-// Step 4: every attempt is followed by the pause; stops at the first success.
+// Every attempt is followed by the pause; stops at the first success.
 bool send_with_retries(int code, const void* data, int len) {
   const Micros pause = scaled(kSendPauseUs);
   for (int i = send_attempts(); i > 0; --i) {
@@ -82,7 +82,7 @@ bool send_with_retries(int code, const void* data, int len) {
   return false;
 }
 
-// Step 6: waits until a callback sets the flag or the code's polls run out;
+// Waits until a callback sets the flag or the code's polls run out;
 // on running out, stops forwarding so that a late reply writes nothing.
 void wait_for_answer(int code) {
   Channel& ch = channel();
