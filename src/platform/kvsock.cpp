@@ -39,8 +39,9 @@ void reader_loop(int fd, KvSockCallback cb, void* ctx, std::atomic<bool>* broken
   while (kv_read_msg(fd, &head, &payload) == kKvReadOk)
     if (cb) cb(ctx, &head, head.size > 0 ? payload.data() : nullptr);
   // End of stream or a frame we cannot follow: the connection is finished.
-  shutdown(fd, SHUT_RDWR);
+  // Marked before the peer can see it closed, so a send after that reconnects.
   broken->store(true);
+  shutdown(fd, SHUT_RDWR);
 }
 
 void disconnect_locked(KvSock& s) {
