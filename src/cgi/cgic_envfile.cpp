@@ -39,19 +39,24 @@ bool put_text(FILE* f, const char* s) {
   return put_bytes(f, s ? s : "", static_cast<int32_t>(strlen(s ? s : "")));
 }
 
+// Copies exactly len bytes from in to out; false when either side falls short.
+bool copy_bytes(FILE* in, FILE* out, size_t len) {
+  char buf[kCopyChunk];
+  while (len) {
+    size_t n = fread(buf, 1, len < sizeof buf ? len : sizeof buf, in);
+    if (n == 0 || fwrite(buf, 1, n, out) != n) return false;
+    len -= n;
+  }
+  return true;
+}
+
 // Appends exactly len bytes of the file at path.
 bool put_file(FILE* f, const char* path, int32_t len) {
   FILE* in = fopen(path, "rb");
   if (!in) return false;
-  char buf[kCopyChunk];
-  size_t left = static_cast<size_t>(len);
-  while (left) {
-    size_t n = fread(buf, 1, left < sizeof buf ? left : sizeof buf, in);
-    if (n == 0 || fwrite(buf, 1, n, f) != n) break;
-    left -= n;
-  }
+  bool ok = copy_bytes(in, f, static_cast<size_t>(len));
   fclose(in);
-  return left == 0;
+  return ok;
 }
 
 bool put_entry(FILE* f, const cgiFormEntry* e) {
@@ -115,14 +120,8 @@ struct Reader {
   bool get_file(int32_t len, char* path, size_t size) {
     FILE* out = cgiTempFileCreate(path, size);
     if (!out) return false;
-    char buf[kCopyChunk];
-    size_t rest = static_cast<size_t>(len);
-    while (rest) {
-      size_t n = fread(buf, 1, rest < sizeof buf ? rest : sizeof buf, f);
-      if (n == 0 || fwrite(buf, 1, n, out) != n) break;
-      rest -= n;
-    }
-    if (fclose(out) != 0 || rest) {
+    bool copied = copy_bytes(f, out, static_cast<size_t>(len));
+    if (fclose(out) != 0 || !copied) {
       unlink(path);
       path[0] = '\0';
       return false;

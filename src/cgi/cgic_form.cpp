@@ -250,18 +250,25 @@ cgiFormResultType cgiFormInteger(const char* name, int* result, int defaultV) {
   return cgiFormSuccess;
 }
 
-cgiFormResultType cgiFormIntegerBounded(const char* name, int* result, int min, int max, int defaultV) {
-  cgiFormResultType r = cgiFormInteger(name, result, defaultV);
+namespace {
+// Clamps a value that was read (only) into min..max.
+template <class T>
+cgiFormResultType constrain(cgiFormResultType r, T* v, T min, T max) {
   if (r != cgiFormSuccess) return r;
-  if (*result < min) {
-    *result = min;
+  if (*v < min) {
+    *v = min;
     return cgiFormConstrained;
   }
-  if (*result > max) {
-    *result = max;
+  if (*v > max) {
+    *v = max;
     return cgiFormConstrained;
   }
   return cgiFormSuccess;
+}
+}  // namespace
+
+cgiFormResultType cgiFormIntegerBounded(const char* name, int* result, int min, int max, int defaultV) {
+  return constrain(cgiFormInteger(name, result, defaultV), result, min, max);
 }
 
 cgiFormResultType cgiFormDouble(const char* name, double* result, double defaultV) {
@@ -277,17 +284,7 @@ cgiFormResultType cgiFormDouble(const char* name, double* result, double default
 
 cgiFormResultType cgiFormDoubleBounded(const char* name, double* result, double min, double max,
                                        double defaultV) {
-  cgiFormResultType r = cgiFormDouble(name, result, defaultV);
-  if (r != cgiFormSuccess) return r;
-  if (*result < min) {
-    *result = min;
-    return cgiFormConstrained;
-  }
-  if (*result > max) {
-    *result = max;
-    return cgiFormConstrained;
-  }
-  return cgiFormSuccess;
+  return constrain(cgiFormDouble(name, result, defaultV), result, min, max);
 }
 
 // ---- Choices ----
