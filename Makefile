@@ -1,10 +1,13 @@
 # make build | make test | make demo
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TARGETS = fuzz_multipart fuzz_cookie fuzz_query
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all bootstrap build build-asan test test-fast test-asan demo demo-check bench clean
+.PHONY: all bootstrap build build-asan build-fuzz fuzz test test-fast test-asan demo demo-check bench clean
 
 all: build
 
@@ -23,11 +26,22 @@ $(ASAN_BUILD)/CMakeCache.txt:
 build-asan: bootstrap $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# Every test, then the sanitizer build of the tests.
-test: build build-asan
+# libFuzzer targets of the front end: clang, its own build directory.
+$(FUZZ_BUILD)/CMakeCache.txt:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNVR_FUZZ=ON -DNVR_TESTS=OFF $(CMAKE_FLAGS)
+
+build-fuzz: bootstrap $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+
+fuzz: build-fuzz
+	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Every test, then the sanitizer build of the tests, then 10 s per fuzz target.
+test: build build-asan build-fuzz
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	NVR_BUILD=$(BUILD) scripts/demo --check
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+	tests/fuzz/run.sh $(FUZZ_BUILD) 10 $(FUZZ_TARGETS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -42,4 +56,4 @@ bench: build
 	NVR_BUILD=$(BUILD) scripts/bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -185,6 +185,39 @@ TEST_F(WebcgiProcess, ChipInfoRunsTheDeviceToolFromPath) {
   EXPECT_FALSE(root_.exists("/tmp/chipinfo.txt"));
 }
 
+// Service commands through the real program: pairs, the 64-character rule,
+// chip edits with their padding, and values that could reach the shell.
+TEST_F(WebcgiProcess, ServiceCommandsRunInOrderAndRefuseWhatTheyCannotTake) {
+  const std::string text = "Content-type: text/plain\r\n\r\n";
+  const struct {
+    std::string query;
+    std::string answer;
+  } cases[] = {
+      {"setlang=2&decode=4", text + "OKOK"},  // the language goes to the daemon, none runs here
+      {"pendle", text + "ERROR"},
+      {"decode=1&decode=" + std::string(50, '7'), text + "PARAM ERROR"},
+      {"modelupdate=N12", text + "OK modelupdate"},
+      {"chipupdate=S1234567890A", text + "OK chipupdate"},
+      {"chipupdate=KVN111111H11E1111111S11", text + "OK chipupdate"},
+      {"chipupdate=N1;touch%20pwned", text + "NG chipupdate"},
+      {"modelupdate=N$(touch%20pwned)", text + "NG modelupdate"},
+      {"modelupdate=H1234", text + "NG modelupdate"},
+  };
+  std::string chips;
+  for (const auto& c : cases) {
+    Answer a = run_webcgi(root_, get("/vb.htm", c.query));
+    EXPECT_EQ(a.exit_status, 0) << c.query;
+    EXPECT_EQ(a.out, c.answer) << c.query << "\n" << a.err;
+    chips += root_.read_file("/mnt/nand2/chip.txt");
+  }
+  EXPECT_EQ(root_.read_file("/mnt/nand2/chip.txt"), "KVN111111H11E1111111S11000000000\n");
+  EXPECT_NE(chips.find("KVN120000H00E0000000S00000000000\n"), std::string::npos);
+  EXPECT_NE(chips.find("KVN120000H00E00000001234567890A0\n"), std::string::npos);  // chip 21-31
+  EXPECT_FALSE(root_.exists("/pwned"));
+  EXPECT_FALSE(fs::exists("pwned"));
+  EXPECT_EQ(run_webcgi(root_, get("/vb.htm", "softversion")).out, text + "7x.7.0.9");
+}
+
 TEST_F(WebcgiProcess, HostileRequestsNeitherCrashNorHang) {
   std::string many_lines;
   for (int i = 0; i < 5000; ++i) many_lines += "line " + std::to_string(i) + "\n";

@@ -1,0 +1,129 @@
+// Micro measurements of what one request is made of:
+//   nvrbench startup WEBCGI MINCGI [runs]  process start to exit, unknown route vs a minimal C CGI
+//   nvrbench ipc [runs]                     waited daemon round trip against the simulator
+//   nvrbench db [runs]                      open the database and read one parameter
+// Each prints the median over its runs. Waits are real: NVR_TIME_SCALE is ignored.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cgi/cgic.h"
+#include "common/ipc.h"
+#include "common/paths.h"
+#include "coresim_server.h"
+#include "platform/kvdb.h"
+
+extern char** environ;
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+template <class Fn>
+double time_ms(Fn fn) {
+  auto t0 = Clock::now();
+  fn();
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// A private device root for the run.
+std::string make_root() {
+  char tmpl[] = "/tmp/nvrbench.XXXXXX";
+  if (!mkdtemp(tmpl)) {
+    perror("mkdtemp");
+    exit(1);
+  }
+  for (const char* d : {"/tmp", "/var/run", "/mnt/nand/app"}) std::filesystem::create_directories(std::string(tmpl) + d);
+  setenv("NVR_ROOT", tmpl, 1);
+  unsetenv("NVR_TIME_SCALE");
+  nvr_env_reload();
+  return tmpl;
+}
+
+// Runs the program once with stdout to /dev/null; returns its exit status.
+int run_once(const char* program) {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  char* argv[] = {const_cast<char*>(program), nullptr};
+  pid_t pid;
+  int st = -1;
+  if (posix_spawn(&pid, program, &fa, nullptr, argv, environ) == 0) waitpid(pid, &st, 0);
+  posix_spawn_file_actions_destroy(&fa);
+  return st;
+}
+
+int bench_startup(const char* webcgi, const char* mincgi, int runs) {
+  std::string root = make_root();
+  setenv("REQUEST_METHOD", "GET", 1);
+  setenv("PATH_INFO", "/9999", 1);
+  std::vector<double> w, m;
+  for (int i = 0; i < runs; ++i) {  // interleaved, so both see the same machine
+    w.push_back(time_ms([&] { run_once(webcgi); }));
+    m.push_back(time_ms([&] { run_once(mincgi); }));
+  }
+  double mw = median(w), mm = median(m);
+  printf("startup (unknown route, %d runs): webcgi %.3f ms, minimal C %.3f ms, ratio %.2fx\n", runs, mw, mm,
+         mw / mm);
+  std::filesystem::remove_all(root);
+  return 0;
+}
+
+void answer_cb(void*, void*, void* payload) {
+  if (payload) g_callback_done = 1;
+}
+
+int bench_ipc(int runs) {
+  std::string root = make_root();
+  CoreSim sim;
+  if (sim.start() != 0) {
+    fprintf(stderr, "nvrbench: %s\n", sim.error().c_str());
+    return 1;
+  }
+  std::vector<double> t;
+  int32_t zero = 0;
+  for (int i = 0; i < runs; ++i)
+    t.push_back(time_ms([&] { ipc_request(answer_cb, 3431, &zero, sizeof zero, -1); }));
+  sim.stop();
+  double med = median(t);
+  printf("daemon round trip (request 3431, immediate reply, %d runs): median %.3f ms, of which 10 ms is the "
+         "pause after the send (%.0f%%)\n",
+         runs, med, 100.0 * 10.0 / med);
+  std::filesystem::remove_all(root);
+  return 0;
+}
+
+int bench_db(int runs) {
+  std::string root = make_root();
+  get_param_int(devpaths::kKvdb, "raidmode", 0);  // creates the file with its defaults
+  std::vector<double> t;
+  for (int i = 0; i < runs; ++i) t.push_back(time_ms([] { get_param_int(devpaths::kKvdb, "raidmode", 0); }));
+  printf("database open + one parameter (%d runs): median %.3f ms\n", runs, median(t));
+  std::filesystem::remove_all(root);
+  return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  auto runs = [&](int i, int def) { return argc > i ? std::max(1, atoi(argv[i])) : def; };
+  if (argc >= 4 && strcmp(argv[1], "startup") == 0) return bench_startup(argv[2], argv[3], runs(4, 300));
+  if (argc >= 2 && strcmp(argv[1], "ipc") == 0) return bench_ipc(runs(2, 100));
+  if (argc >= 2 && strcmp(argv[1], "db") == 0) return bench_db(runs(2, 1000));
+  fprintf(stderr, "usage: nvrbench startup WEBCGI MINCGI [runs] | ipc [runs] | db [runs]\n");
+  return 2;
+}
