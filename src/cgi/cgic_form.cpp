@@ -255,7 +255,7 @@ namespace {
 template <class T>
 cgiFormResultType constrain(cgiFormResultType r, T* v, T min, T max) {
   if (r != cgiFormSuccess) return r;
-  if (*v < min) {
+  if (!(*v >= min)) {  // a NaN is not in bounds either: it becomes min
     *v = min;
     return cgiFormConstrained;
   }

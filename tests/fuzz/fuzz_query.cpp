@@ -74,7 +74,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;
   // Environment texts end at their first zero byte.
-  std::string text(reinterpret_cast<const char*>(data) + 1, strnlen(reinterpret_cast<const char*>(data) + 1, size - 1));
+  const char* in = reinterpret_cast<const char*>(data) + 1;
+  std::string text(in, strnlen(in, size - 1));
   std::string route = kRoute, query = text;
   if (data[0] & 1) {
     size_t nl = text.find('\n');

@@ -27,13 +27,14 @@ inline void remove_root() {
       FTW_DEPTH | FTW_PHYS);
 }
 
-// NVR_ROOT := a fresh directory with an empty /tmp; removed at exit.
+// NVR_ROOT := a fresh directory (under $TMPDIR) with an empty /tmp; removed at exit.
 inline void make_root() {
-  char tmpl[] = "/tmp/nvrfuzz.XXXXXX";
-  if (!mkdtemp(tmpl)) abort();
+  const char* base = getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/nvrfuzz.XXXXXX";
+  if (!mkdtemp(tmpl.data())) abort();
   root_dir() = tmpl;
   if (mkdir((root_dir() + "/tmp").c_str(), 0700) != 0) abort();
-  setenv("NVR_ROOT", tmpl, 1);
+  setenv("NVR_ROOT", tmpl.c_str(), 1);
   nvr_env_reload();
   atexit(remove_root);
 }

@@ -13,9 +13,12 @@ for t in "$@"; do
   work=$(mktemp -d "${TMPDIR:-/tmp}/nvrfuzz-$t.XXXXXX")
   mkdir "$work/corpus"
   cp "$src/corpus/$t/"* "$work/corpus/"
+  dict=()
+  [ -f "$src/$t.dict" ] && dict=(-dict="$src/$t.dict")
   echo "== $t: ${seconds}s"
-  if "$build/bin/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
-       -artifact_prefix="$work/" "$work/corpus" >"$work/log" 2>&1; then
+  # The target's device root goes to the scratch directory too (a crash skips its clean-up).
+  if TMPDIR="$work" "$build/bin/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+       "${dict[@]}" -artifact_prefix="$work/" "$work/corpus" >"$work/log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
     summary+=("$t: ok, ${runs:-?} runs in ${seconds}s")
     rm -rf "$work"

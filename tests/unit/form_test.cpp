@@ -112,6 +112,15 @@ TEST_F(FormTest, Numbers) {
   EXPECT_DOUBLE_EQ(d, 0.0);
 }
 
+TEST(FormNumbers, BoundedDoubleClampsNotANumber) {
+  TestRoot root;
+  ASSERT_EQ(parse_body(multipart("B", {{"x", "+nan"}}), "B"), cgiParseSuccess);
+  double d = 9;
+  EXPECT_EQ(cgiFormDoubleBounded("x", &d, -1.0, 1.0, 0.0), cgiFormConstrained);
+  EXPECT_DOUBLE_EQ(d, -1.0);
+  cgiFreeResources();
+}
+
 TEST_F(FormTest, Choices) {
   const char* colors[] = {"red", "green", "blue"};
   int i = -1;

@@ -128,8 +128,8 @@ TEST_F(IntakeTest, EnvironmentGlobalsAreNeverNull) {
   EXPECT_STREQ(cgiPathInfo, "");
   EXPECT_EQ(cgiContentLength, 12);
   EXPECT_EQ(cgiFormEntryFirst, nullptr);
-  EXPECT_EQ(cgiHexValue['f'], 15);
-  EXPECT_EQ(cgiHexValue['G'], 0);
+  EXPECT_EQ(cgiHexValue[static_cast<unsigned char>('f')], 15);
+  EXPECT_EQ(cgiHexValue[static_cast<unsigned char>('G')], 0);
   EXPECT_TRUE(cgiTextEqualNoCase("GeT", "get"));
   EXPECT_FALSE(cgiTextEqualNoCase("get", "gets"));
   EXPECT_TRUE(cgiTextBeginsNoCase("Boundary=x", "boundary="));
