@@ -36,12 +36,13 @@ build-fuzz: bootstrap $(FUZZ_BUILD)/CMakeCache.txt
 fuzz: build-fuzz
 	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-# Every test, then the sanitizer build of the tests, then 10 s per fuzz target.
+# The sanitizer build of the tests, 10 s per fuzz target, the sample requests
+# through lighttpd, then every test of the normal build (its summary closes the run).
 test: build build-asan build-fuzz
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	NVR_BUILD=$(BUILD) scripts/demo --check
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
 	tests/fuzz/run.sh $(FUZZ_BUILD) 10 $(FUZZ_TARGETS)
+	NVR_BUILD=$(BUILD) scripts/demo --check
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
