@@ -42,6 +42,7 @@ double nvr_time_scale();
 void nvr_env_reload();
 
 namespace devpaths {
-// Where the chip tool stand-in keeps the chip text.
-inline constexpr const char* kChipStore = "/mnt/nand2/chip.txt";
+// Where the chip tool stand-in keeps the chip text (outside "/mnt/nand2", which
+// the customisation reset empties).
+inline constexpr const char* kChipStore = "/mnt/nand/chip.txt";
 }  // namespace devpaths

@@ -208,9 +208,9 @@ TEST_F(WebcgiProcess, ServiceCommandsRunInOrderAndRefuseWhatTheyCannotTake) {
     Answer a = run_webcgi(root_, get("/vb.htm", c.query));
     EXPECT_EQ(a.exit_status, 0) << c.query;
     EXPECT_EQ(a.out, c.answer) << c.query << "\n" << a.err;
-    chips += root_.read_file("/mnt/nand2/chip.txt");
+    chips += root_.read_file("/mnt/nand/chip.txt");
   }
-  EXPECT_EQ(root_.read_file("/mnt/nand2/chip.txt"), "KVN111111H11E1111111S11000000000\n");
+  EXPECT_EQ(root_.read_file("/mnt/nand/chip.txt"), "KVN111111H11E1111111S11000000000\n");
   EXPECT_NE(chips.find("KVN120000H00E0000000S00000000000\n"), std::string::npos);
   EXPECT_NE(chips.find("KVN120000H00E00000001234567890A0\n"), std::string::npos);  // chip 21-31
   EXPECT_FALSE(root_.exists("/pwned"));

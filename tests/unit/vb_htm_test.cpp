@@ -17,8 +17,8 @@ class VbHtmTest : public ::testing::Test {
     static const std::string path = std::string(NVR_BIN_DIR) + ":" + getenv("PATH");
     setenv("PATH", path.c_str(), 1);
   }
-  std::string chip() { return root_.read_file("/mnt/nand2/chip.txt"); }
-  void set_chip(const std::string& c) { root_.write_file("/mnt/nand2/chip.txt", c + "\n"); }
+  std::string chip() { return root_.read_file("/mnt/nand/chip.txt"); }
+  void set_chip(const std::string& c) { root_.write_file("/mnt/nand/chip.txt", c + "\n"); }
   TestRoot root_;
 };
 
@@ -91,6 +91,19 @@ TEST_F(VbHtmTest, ModelUpdatePadsToItsWidth) {
   EXPECT_EQ(call_route("/vb.htm", "modelupdate=H123"), kText + "NG modelupdate");
   EXPECT_EQ(call_route("/vb.htm", "modelupdate=Q1"), kText + "NG modelupdate");
   EXPECT_EQ(call_route("/vb.htm", "modelupdate=N;id"), kText + "NG modelupdate");
+}
+
+TEST_F(VbHtmTest, OemCleanRestoresTheBackupsAndMarksTheResets) {
+  root_.write_file("/mnt/nand2/logo.jpg_bk", "factory logo");
+  root_.write_file("/mnt/nand2/custom.bin", "x");
+  set_param_int(devpaths::kKvdb, "oem_type", 3);
+  EXPECT_EQ(call_route("/vb.htm", "oemclean"), kText + "OK");
+  EXPECT_EQ(root_.read_file("/opt/app/bin/logo.jpg"), "factory logo");
+  EXPECT_FALSE(root_.exists("/mnt/nand2/custom.bin"));
+  EXPECT_FALSE(root_.exists("/mnt/nand2/logo.jpg_bk"));
+  for (const char* mark : {"/mnt/nand/app/eraseip", "/mnt/nand/app/eraseuser", "/mnt/nand/app/eraseall"})
+    EXPECT_TRUE(root_.exists(mark)) << mark;
+  EXPECT_EQ(get_param_int(devpaths::kKvdb, "oem_type", -1), 0);
 }
 
 TEST(HttpOptionHash, BucketsFollowTheMultiplier37) {
