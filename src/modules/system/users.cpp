@@ -91,6 +91,16 @@ void notify_users_changed(int32_t id) {
     ipc_send(on_system_ipc_callback, kReqUsersChanged, &id, sizeof id);
 }
 
+// The members both account lists start with.
+template <class Rec>
+void add_account_head(json_object* o, const Rec& u) {
+  json_add_int(o, "id", u.id);
+  json_add_int(o, "enable", u.enable);
+  json_add_field(o, "name", u.name);
+  json_add_field(o, "password", u.password);
+  json_add_int(o, "type", u.type);
+}
+
 void reset_flag(const char* key) {
   if (set_param_int(devpaths::kKvdb, key, 0) == 0) cgi_writeback_webserver(0, "OK");
 }
@@ -110,11 +120,7 @@ void on_get_user_list(char*) {
   for (const UserRec& u : users) {
     if (u.enable == 0) continue;
     json_object* o = json_object_new_object();
-    json_add_int(o, "id", u.id);
-    json_add_int(o, "enable", u.enable);
-    json_add_field(o, "name", u.name);
-    json_add_field(o, "password", u.password);
-    json_add_int(o, "type", u.type);
+    add_account_head(o, u);
     for (const UserSide& side : kUserSides) add_user_side_json(o, u, side, side.permission_key);
     json_object_array_add(list.get(), o);
   }
@@ -205,11 +211,7 @@ void on_get_oem_user_list(char*) {
     const OemUserRec& u = users[static_cast<size_t>(i)];
     if (u.enable == 0) continue;
     json_object* o = json_object_new_object();
-    json_add_int(o, "id", u.id);
-    json_add_int(o, "enable", u.enable);
-    json_add_field(o, "name", u.name);
-    json_add_field(o, "password", u.password);
-    json_add_int(o, "type", u.type);
+    add_account_head(o, u);
     json_add_int(o, "permission", u.permission);
     json_add_int(o, "remotePermission", u.remote_permission);
     json_object_array_add(list.get(), o);
