@@ -19,7 +19,7 @@
 
 #include "cgi/cgic.h"
 #include "common/ipc.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "coresim_server.h"
 #include "platform/kvdb.h"
 
@@ -98,7 +98,7 @@ int bench_ipc(int runs) {
   std::vector<double> t;
   int32_t zero = 0;
   for (int i = 0; i < runs; ++i)
-    t.push_back(time_ms([&] { ipc_request(answer_cb, 3431, &zero, sizeof zero, -1); }));
+    t.push_back(time_ms([&] { ipc_request(answer_cb, IpcCode{3431}, zero, ErrMode::kNone); }));
   sim.stop();
   double med = median(t);
   printf("daemon round trip (request 3431, immediate reply, %d runs): median %.3f ms, of which 10 ms is the "

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 namespace {
 constexpr size_t kChipLen = 32;

@@ -9,7 +9,7 @@
 
 #include "cgi/cgic.h"
 #include "cgi/cgic_internal.h"
-#include "common/text.h"
+#include "base/text.h"
 
 namespace {
 constexpr char kVersion[] = "CGIC2.0";

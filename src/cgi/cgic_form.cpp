@@ -10,7 +10,7 @@
 
 #include "cgi/cgic.h"
 #include "cgi/cgic_internal.h"
-#include "common/paths.h"
+#include "base/paths.h"
 
 char cgiEmptyText[1] = "";
 cgiFormEntry* cgiFormEntryFirst = nullptr;

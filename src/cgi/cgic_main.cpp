@@ -5,7 +5,7 @@
 
 #include "cgi/cgic.h"
 #include "cgi/dispatchreq.h"
-#include "common/text.h"
+#include "base/text.h"
 
 namespace {
 char g_empty[1] = "";

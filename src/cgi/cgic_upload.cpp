@@ -11,7 +11,7 @@
 #include "cgi/cgic.h"
 #include "cgi/cgic_internal.h"
 #include "cgi/dispatchreq.h"
-#include "common/text.h"
+#include "base/text.h"
 
 namespace {
 constexpr size_t kRouteSize = 128;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 namespace {
 WebRes g_table[MAX_WEBREQ_COUNT];

@@ -1,5 +1,13 @@
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "cgi/cgic.h"
+#include "cgi/dispatchreq.h"
 
-int main(int, char**) { return cgiMainRun(stdin, stdout); }
+// "webcgi --routes" lists the route table instead of serving a request; never
+// under a web server, which may pass query words as arguments.
+int main(int argc, char** argv) {
+  if (argc == 2 && strcmp(argv[1], "--routes") == 0 && !getenv("GATEWAY_INTERFACE")) return ListWebRoutes(stdout) > 0 ? 0 : 1;
+  return cgiMainRun(stdin, stdout);
+}

@@ -14,8 +14,8 @@
 
 #include "common/ipc.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace {
 

@@ -9,11 +9,18 @@
 #include <thread>
 
 #include "cgi/cgic.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "platform/kvsock.h"
 #include "proto/kvsock_proto.h"
 
 std::atomic<int32_t> g_callback_done{0};
+
+namespace {
+std::atomic<int32_t> g_ipc_result{kIpcNoResult};
+}
+
+void ipc_set_result(int32_t v) { g_ipc_result.store(v); }
+int32_t ipc_result() { return g_ipc_result.load(); }
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -22,20 +29,6 @@ using Micros = std::chrono::microseconds;
 constexpr int kSendAttempts = 3000;
 constexpr double kSendPauseUs = 10000;
 constexpr double kPollUs = 40000;
-constexpr int kDefaultPolls = 1000;
-
-struct WaitRow {
-  int polls;
-  int codes[16];  // 0 ends the list
-};
-const WaitRow kWaitTable[] = {
-    {1500, {3700, 3702}},
-    {3000, {1153, 1171, 3102, 3104, 3223, 3259, 3263, 3360, 3365, 3401, 3535}},
-    {6000, {1701, 1713, 1716, 3200, 3201, 3202, 3203, 3204, 3205, 3227, 3402, 3409, 3420, 3440, 3528}},
-    {15000, {3230, 3350, 3434, 3494, 3495}},
-    {30000, {3379}},
-};
-
 // The open channel as the reader thread sees it. Replies reach the module
 // callback only while `forwarding`; the callback runs under `mu`, so when the
 // handler gives up (also under `mu`) no callback is half-way through a write.
@@ -84,10 +77,10 @@ bool send_with_retries(int code, const void* data, int len) {
 
 // Waits until a callback sets the flag or the code's polls run out;
 // on running out, stops forwarding so that a late reply writes nothing.
-void wait_for_answer(int code) {
+void wait_for_answer(int32_t polls) {
   Channel& ch = channel();
   const Micros poll = scaled(kPollUs);
-  const auto deadline = Clock::now() + poll * ipc_wait_polls(code);
+  const auto deadline = Clock::now() + poll * std::max(polls, 0);
   // Re-check at least every poll in case the flag is set outside a callback.
   const Micros step = std::max(poll, Micros(1000));
   std::unique_lock<std::mutex> lk(ch.mu);
@@ -104,16 +97,7 @@ bool valid_payload(const void* data, int len) {
 }
 }  // namespace
 
-int ipc_wait_polls(int code) {
-  for (const WaitRow& row : kWaitTable)
-    for (int c : row.codes) {
-      if (c == 0) break;
-      if (c == code) return row.polls;
-    }
-  return kDefaultPolls;
-}
-
-int cgi_start_ipc(IpcCallback cb, int code, int len, const void* data, int nowait) {
+int cgi_start_ipc(IpcCallback cb, IpcCode code, int len, const void* data, int nowait) {
   if (!cb) return -1;
   if (t_in_callback) {
     // A callback sending a follow-up request: it goes out on the open channel
@@ -131,11 +115,12 @@ int cgi_start_ipc(IpcCallback cb, int code, int len, const void* data, int nowai
   }
   kv_sock_init(trampoline, nullptr, 3, devpaths::kKvSocket);
   g_callback_done.store(0);
+  g_ipc_result.store(kIpcNoResult);
   // A record that can never be framed is not retried for half a minute.
   bool sent = valid_payload(data, len) && send_with_retries(code, data, len);
   if (nowait == 1) return 0;
   if (sent) {
-    wait_for_answer(code);
+    wait_for_answer(code.polls);
   } else {
     std::lock_guard<std::mutex> lk(ch.mu);
     if (g_callback_done.load() == 0) ch.forwarding = false;
@@ -187,15 +172,15 @@ int32_t ipc_reply_size(const void* head) {
   return v;
 }
 
-bool ipc_request(IpcCallback cb, int code, const void* data, int len, int err_mode) {
+bool ipc_request(IpcCallback cb, IpcCode code, const void* data, int len, ErrMode err) {
   cgi_start_ipc(cb, code, len, data, 0);
   bool answered = g_callback_done.load() != 0;
-  if (!answered) cgi_error_to_webserver(err_mode);
+  if (!answered) cgi_error_to_webserver(err);
   cgi_stop_ipc();
   return answered;
 }
 
-void ipc_send(IpcCallback cb, int code, const void* data, int len) {
+void ipc_send(IpcCallback cb, IpcCode code, const void* data, int len) {
   cgi_start_ipc(cb, code, len, data, 1);
   cgi_stop_ipc();
 }
@@ -208,7 +193,13 @@ void ipc_dispatch_reply(const IpcReplyRoute* table, size_t rows, const void* hea
     if (r.reply_code != code || r.width <= 0 || !r.convert) continue;
     // A size smaller than one record gives 0 and a negative size a negative
     // count: converters decide what those mean.
-    r.convert(payload, ipc_reply_size(head) / r.width);
+    r.convert(IpcReply{payload, ipc_reply_size(head) / r.width, r.key});
     return;
   }
+}
+
+int32_t IpcReply::word(int i) const {
+  int32_t v;
+  memcpy(&v, static_cast<const char*>(payload) + 4 * i, sizeof v);
+  return v;
 }

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/text.h"
+#include "base/text.h"
 
 namespace {
 
@@ -35,13 +35,22 @@ JsonPtr json_parse(const char* text) {
 
 bool json_value_int(const json_object* v, int* out) {
   int64_t n;
+  if (!json_value_int64(v, &n) || n < INT_MIN || n > INT_MAX) return false;
+  if (out) *out = static_cast<int>(n);
+  return true;
+}
+
+bool json_value_int64(const json_object* v, int64_t* out) {
+  int64_t n;
   switch (json_object_get_type(v)) {
     case json_type_int:
       n = json_object_get_int64(v);
       break;
     case json_type_double: {
       double d = json_object_get_double(v);
-      if (!std::isfinite(d) || d != std::trunc(d) || d < INT_MIN || d > INT_MAX) return false;
+      // 2^63 itself is not representable: the upper bound is exclusive.
+      if (!std::isfinite(d) || d != std::trunc(d) || d < -9223372036854775808.0 || d >= 9223372036854775808.0)
+        return false;
       n = static_cast<int64_t>(d);
       break;
     }
@@ -57,8 +66,29 @@ bool json_value_int(const json_object* v, int* out) {
     default:
       return false;
   }
-  if (n < INT_MIN || n > INT_MAX) return false;
-  if (out) *out = static_cast<int>(n);
+  if (out) *out = n;
+  return true;
+}
+
+bool text_int(const char* text, int64_t lo, int64_t hi, int64_t* out) {
+  if (!text) return false;
+  const char* s = text;
+  while (*s == ' ' || *s == '\t') ++s;
+  if (!(*s >= '0' && *s <= '9') && !((*s == '-' || *s == '+') && s[1] >= '0' && s[1] <= '9')) return false;
+  char* end = nullptr;
+  errno = 0;
+  long long v = strtoll(s, &end, 10);
+  if (errno) return false;
+  while (*end == ' ' || *end == '\t' || *end == '\r' || *end == '\n') ++end;
+  if (*end || v < lo || v > hi) return false;
+  if (out) *out = v;
+  return true;
+}
+
+bool text_int(const char* text, int64_t lo, int64_t hi, int* out) {
+  int64_t v;
+  if (!text_int(text, lo, hi, &v) || v < INT_MIN || v > INT_MAX) return false;
+  if (out) *out = static_cast<int>(v);
   return true;
 }
 

@@ -21,6 +21,12 @@ enum class JsonGet { kOk, kMissing, kBadType };
 // within int32 (anything else is kBadType).
 JsonGet json_get_int(const json_object* obj, const char* key, int* out);
 bool json_value_int(const json_object* v, int* out);
+bool json_value_int64(const json_object* v, int64_t* out);
+
+// A bare decimal request text ("3", " -1\n") within lo..hi: digits only, no
+// trailing junk, no wrap-around (4294967297 is refused, not read as 1).
+bool text_int(const char* text, int64_t lo, int64_t hi, int64_t* out);
+bool text_int(const char* text, int64_t lo, int64_t hi, int* out);
 // Text members (JSON strings only), copied cut to size - 1.
 JsonGet json_get_text(const json_object* obj, const char* key, char* buf, size_t size);
 JsonGet json_get_array(const json_object* obj, const char* key, json_object** out);

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "cgi/cgic.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/kv_std.h"
 #include "platform/kvdb.h"
 #include "platform/kvfs.h"
@@ -21,23 +21,35 @@
 int cgi_init_log_info(OpLogRecord* rec) {
   if (!rec) return -1;
   *rec = OpLogRecord{};
-  rec->main_type = 4;
+  rec->main_type = kLogMainOperation;
   rec->remote = 1;
   get_current_username(rec->user, sizeof rec->user);
   copy_text(rec->remote_addr, cgiRemoteAddr);
   return 0;
 }
 
-void send_op_log(IpcCallback cb, int main_type, int64_t sub_type, int param_type, int channel,
-                 int detail_kind, const void* detail, int detail_len) {
+namespace {
+void fill_op_log(OpLogRecord* rec, int64_t sub_type, int param_type, int channel) {
+  cgi_init_log_info(rec);
+  rec->sub_type = sub_type;
+  rec->param_type = param_type;
+  rec->channel = channel;
+}
+}  // namespace
+
+void send_op_log(IpcCallback cb, int64_t sub_type, int param_type, int channel, int detail_kind,
+                 const void* detail, int detail_len) {
   OpLogRecord rec;
-  cgi_init_log_info(&rec);
-  rec.main_type = main_type;
-  rec.sub_type = sub_type;
-  rec.param_type = param_type;
-  rec.channel = channel;
+  fill_op_log(&rec, sub_type, param_type, channel);
   if (detail) kvfs_log_pack_detail(&rec, detail_kind, detail, detail_len);
-  ipc_send(cb, kReqOpLog, &rec, sizeof rec);
+  ipc_send(cb, kReqOpLog, rec);
+}
+
+void send_op_log_mask(IpcCallback cb, int64_t sub_type, int param_type, int channel, uint64_t mask) {
+  OpLogMaskRecord rec{};
+  fill_op_log(&rec.log, sub_type, param_type, channel);
+  rec.chn_mask = mask;
+  ipc_send(cb, kReqOpLogMask, rec);
 }
 
 int get_current_username(char* buf, size_t size) {

@@ -11,9 +11,13 @@
 // Zero-fills the record; main type 4, remote flag 1, remote address, cookie user.
 int cgi_init_log_info(OpLogRecord* rec);
 
-// Builds and sends (no wait) an operation log record. `detail` may be null.
-void send_op_log(IpcCallback cb, int main_type, int64_t sub_type, int param_type, int channel,
-                 int detail_kind = 0, const void* detail = nullptr, int detail_len = 0);
+// Builds and sends (no wait, request 3485) an operation log record of main
+// type 4. `detail` may be null.
+void send_op_log(IpcCallback cb, int64_t sub_type, int param_type, int channel, int detail_kind = kLogDetailNone,
+                 const void* detail = nullptr, int detail_len = 0);
+// The same entry for a change to several channels: the record and the
+// channel mask, 688 bytes with request 3509.
+void send_op_log_mask(IpcCallback cb, int64_t sub_type, int param_type, int channel, uint64_t mask);
 
 // "userName" cookie into buf (size bytes); -1 for a null buffer or no cookie.
 int get_current_username(char* buf, size_t size = 64);

@@ -1,6 +1,7 @@
 // The one place that fixes the order in which the handler modules enter the
-// route table. A module defines its WebModule object under the name below; a
-// module that is not linked in is skipped.
+// route table. A module defines its WebModule object under the name below
+// (WEB_MODULE); one that is not linked in is null here, which the route
+// tests refuse.
 #include "cgi/dispatchreq.h"
 
 extern const WebModule storage_module __attribute__((weak));
@@ -27,10 +28,24 @@ __attribute__((destructor)) void unregister_at_exit() { UnregisterWebModules(); 
 
 void RegisterWebModules() {
   for (const WebModule* m : kModuleOrder)
-    if (m && m->routes) WebResRegister(m->routes, m->count);
+    if (m && m->routes && m->count > 0) WebResRegister(m->routes, m->count);
+}
+
+int WebModuleCount() { return static_cast<int>(sizeof kModuleOrder / sizeof kModuleOrder[0]); }
+
+const WebModule* WebModuleAt(int i) { return i >= 0 && i < WebModuleCount() ? kModuleOrder[i] : nullptr; }
+
+int ListWebRoutes(FILE* out) {
+  int n = 0;
+  for (const WebModule* m : kModuleOrder) {
+    if (!m || !m->defs) continue;
+    for (int i = 0; i < m->count; ++i, ++n)
+      fprintf(out, "%s\t%s\t%s\n", m->defs[i].path, m->name, m->defs[i].name);
+  }
+  return n;
 }
 
 void UnregisterWebModules() {
   for (const WebModule* m : kModuleOrder)
-    if (m && m->routes) WebResUnregister(m->routes, m->count);
+    if (m && m->routes && m->count > 0) WebResUnregister(m->routes, m->count);
 }

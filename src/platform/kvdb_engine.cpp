@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/kvdb.h"
 
 namespace kvdb {

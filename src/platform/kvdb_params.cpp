@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/kvdb.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/kvdb.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "proto/kvsock_proto.h"
 
 namespace {

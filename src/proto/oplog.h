@@ -4,8 +4,43 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr int kReqOpLog = 3485;
-inline constexpr int kReqOpLogMask = 3509;
+#include "proto/ipc_code.h"
+
+inline constexpr IpcCode kReqOpLog{3485};
+inline constexpr IpcCode kReqOpLogMask{3509};
+
+// Main type of every entry the web program writes.
+inline constexpr int32_t kLogMainOperation = 4;
+
+// Sub types: the operation.
+enum LogSub : int32_t {
+  kLogSubSignIn = 201,
+  kLogSubSetting = 204,    // a setting changed (the parameter type says which)
+  kLogSubFormat = 207,     // disk formatted
+  kLogSubNasAdd = 219,
+  kLogSubNasDelete = 220,
+  kLogSubNasChange = 221,
+  kLogSubDiskRemove = 224,
+};
+
+// Parameter types: the setting concerned.
+enum LogParam : int32_t {
+  kLogParamNone = 0,
+  kLogParamDisk = 900,  // also the general parameter of sign-in entries
+  kLogParamDiskProperty = 919,
+  kLogParamUserAdded = 921,
+  kLogParamUserDeleted = 922,
+};
+
+// Kinds of the detail block (its layout is the kind's record).
+enum LogDetail : int16_t {
+  kLogDetailNone = 0,
+  kLogDetailNas = 101,        // 208 bytes
+  kLogDetailFormat = 102,     // 72 bytes
+  kLogDetailImage = 107,
+  kLogDetailNasChange = 110,  // 208 bytes
+  kLogDetailCamera = 111,     // 176 bytes
+};
 
 struct OpLogRecord {
   int32_t main_type;      // 4 for user operations

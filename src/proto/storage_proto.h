@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "proto/ipc_code.h"
+
 namespace storage {
 inline constexpr int kMaxDisks = 36;
 inline constexpr int kMaxPortList = 33;
@@ -16,37 +18,37 @@ inline constexpr int kDiskTypeRaid = 4;
 inline constexpr int kDiskTypeSmb = 10;
 inline constexpr int kExportDiskType = 5;
 
-// Request codes (replies are code + 5000).
-enum : int32_t {
-  kReqBackupSet = 1316,
-  kReqBackupStatus = 1317,
-  kReqGroupsChanged = 1307,
-  kReqSmart = 3403,
-  kReqCreateRaid = 3420,
-  kReqRemoveRaid = 3421,
-  kReqMakeSpare = 3423,
-  kReqReleaseSpare = 3424,
-  kReqRebuildRaid = 3425,
-  kReqGetRecycle = 3431,
-  kReqDiskInfo = 3433,
-  kReqFormat = 3434,
-  kReqDiskSetting = 3435,
-  kReqGroup = 3436,
-  kReqUpdateNas = 3439,
-  kReqSearchNas = 3440,
-  kReqGroupMode = 3442,
-  kReqExportDisk = 3457,
-  kReqSetRecycle = 3475,
-  kReqRemoveDisk = 3496,
-  kReqAddNas = 3507,
-  kReqDelNas = 3508,
-  kReqGetQuota = 3529,
-  kReqSetQuota = 3530,
-  kReqFormatEsata = 3535,
-  kReqAutoBackupStatus = 3536,
-  kReqAutoBackupStop = 3537,
-  kReqFormatInfo = 3540,
-};
+// Request codes (replies are code + 5000) with their waits.
+inline constexpr IpcCode kReqBackupSet{1316};
+inline constexpr IpcCode kReqBackupStatus{1317};
+inline constexpr IpcCode kReqGroupsChanged{1307};
+// Format of the older firmware path; its reply reads as a format reply.
+inline constexpr IpcCode kReqFormatLegacy{3402, kPolls240s};
+inline constexpr IpcCode kReqSmart{3403};
+inline constexpr IpcCode kReqCreateRaid{3420, kPolls240s};
+inline constexpr IpcCode kReqRemoveRaid{3421};
+inline constexpr IpcCode kReqMakeSpare{3423};
+inline constexpr IpcCode kReqReleaseSpare{3424};
+inline constexpr IpcCode kReqRebuildRaid{3425};
+inline constexpr IpcCode kReqGetRecycle{3431};
+inline constexpr IpcCode kReqDiskInfo{3433};
+inline constexpr IpcCode kReqFormat{3434, kPolls600s};
+inline constexpr IpcCode kReqDiskSetting{3435};
+inline constexpr IpcCode kReqGroup{3436};
+inline constexpr IpcCode kReqUpdateNas{3439};
+inline constexpr IpcCode kReqSearchNas{3440, kPolls240s};
+inline constexpr IpcCode kReqGroupMode{3442};
+inline constexpr IpcCode kReqExportDisk{3457};
+inline constexpr IpcCode kReqSetRecycle{3475};
+inline constexpr IpcCode kReqRemoveDisk{3496};
+inline constexpr IpcCode kReqAddNas{3507};
+inline constexpr IpcCode kReqDelNas{3508};
+inline constexpr IpcCode kReqGetQuota{3529};
+inline constexpr IpcCode kReqSetQuota{3530};
+inline constexpr IpcCode kReqFormatEsata{3535, kPolls120s};
+inline constexpr IpcCode kReqAutoBackupStatus{3536};
+inline constexpr IpcCode kReqAutoBackupStop{3537};
+inline constexpr IpcCode kReqFormatInfo{3540};
 
 struct DiskInfo {
   int32_t port;

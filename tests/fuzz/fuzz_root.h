@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 namespace fuzz {
 

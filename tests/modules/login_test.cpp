@@ -11,8 +11,8 @@
 
 #include "answers_system.h"
 #include "cgi/cgic.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "modules/system/system_module.h"
 #include "coresim_server.h"
 #include "platform/kvdb.h"

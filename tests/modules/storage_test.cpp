@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_storage.h"
 #include "proto/kvsock_proto.h"

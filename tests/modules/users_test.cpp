@@ -9,8 +9,8 @@
 
 #include "answers_system.h"
 #include "cgi/cgic.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "coresim_server.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_users.h"

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 FakeDaemon::FakeDaemon() : path_(dev_path(devpaths::kKvSocket)) {
   sockaddr_un addr{};

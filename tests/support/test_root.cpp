@@ -11,7 +11,7 @@
 
 #include "cgi/cgic.h"
 #include "cgi/dispatchreq.h"
-#include "common/paths.h"
+#include "base/paths.h"
 
 namespace fs = std::filesystem;
 

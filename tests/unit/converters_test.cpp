@@ -8,7 +8,7 @@
 
 #include "common/ipc.h"
 #include "common/json_util.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "support/test_root.h"
 
 namespace {

@@ -15,8 +15,8 @@
 
 #include "answers_log.h"
 #include "common/ipc.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "coresim_server.h"
 #include "support/test_root.h"
 
@@ -86,7 +86,7 @@ class CoreSimTest : public ::testing::Test {
 
 TEST_F(CoreSimTest, OperationLogRecordIsStoredAndLogged) {
   CoreLogEntry e = op_log(204, 919, 3);
-  ipc_send(ignore_reply, 3485, &e, sizeof e);
+  ipc_send(ignore_reply, IpcCode{3485}, e);
   ASSERT_TRUE(eventually([&] { return coresim_oplogs(sim_.device()).size() == 1; }));
   CoreLogEntry got = coresim_oplogs(sim_.device())[0];
   EXPECT_EQ(got.sub_type, 204);
@@ -102,11 +102,11 @@ TEST_F(CoreSimTest, OperationLogRecordIsStoredAndLogged) {
 
 TEST_F(CoreSimTest, MalformedLogRecordsAreNotStoredAndTextStaysBounded) {
   char shorter[100] = {};
-  ipc_send(ignore_reply, 3485, shorter, sizeof shorter);
+  ipc_send(ignore_reply, IpcCode{3485}, shorter);
   CoreLogEntry e = op_log(200, 900, 1);
   memset(e.user, 'u', sizeof e.user);  // no terminator inside the field
   memset(e.remote_addr, 'a', sizeof e.remote_addr);
-  ipc_send(ignore_reply, 3485, &e, sizeof e);
+  ipc_send(ignore_reply, IpcCode{3485}, e);
   EXPECT_TRUE(logged("size 100 -> silent (not a 680-byte log entry)"));
   EXPECT_TRUE(logged("user \"" + std::string(64, 'u') + "\" addr \"" + std::string(46, 'a') + "\""));
   EXPECT_EQ(coresim_oplogs(sim_.device()).size(), 1u);
@@ -129,7 +129,7 @@ TEST_F(CoreSimTest, StoreKeepsTheNewestRecords) {
 }
 
 TEST_F(CoreSimTest, UnknownCodeGetsSilence) {
-  EXPECT_FALSE(ipc_request(ignore_reply, 1234, "abc", 3, 1));
+  EXPECT_FALSE(ipc_request(ignore_reply, IpcCode{1234}, "abc", 3, ErrMode::kJson));
   EXPECT_EQ(out_.text(), "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
   EXPECT_TRUE(logged("code 1234 size 3 -> unknown, silent\n"));
 }

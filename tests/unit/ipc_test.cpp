@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/ipc.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "platform/kvsock.h"
 #include "proto/kvsock_proto.h"
 #include "support/fake_daemon.h"
@@ -30,18 +30,16 @@ struct TestRec {
 std::vector<std::string> g_chunks;
 int g_converted = 0;
 
-void on_value_cb(const void* payload, int count) {
+void on_value_cb(const IpcReply& r) {
   ++g_converted;
-  if (count <= 0) return;
-  int32_t v;
-  memcpy(&v, payload, sizeof v);
-  cgi_writeback_webserver(1, ("{\"value\":" + std::to_string(v) + "}").c_str());
+  if (r.count <= 0) return;
+  cgi_writeback_webserver(1, ("{\"value\":" + std::to_string(r.word()) + "}").c_str());
   g_callback_done = 1;
 }
 
 // Chunks of a download; the chunk "end" finishes it.
-void on_chunk_cb(const void* payload, int count) {
-  std::string chunk(static_cast<const char*>(payload), static_cast<size_t>(count));
+void on_chunk_cb(const IpcReply& r) {
+  std::string chunk(r.as<char>(), static_cast<size_t>(r.count));
   if (chunk != "end") {
     g_chunks.push_back(chunk);
     return;
@@ -52,17 +50,15 @@ void on_chunk_cb(const void* payload, int count) {
   g_callback_done = 1;
 }
 
-void on_status_cb(const void* payload, int) {
-  int32_t v;
-  memcpy(&v, payload, sizeof v);
-  g_callback_done = v;  // hands a status back to the handler
+void on_status_cb(const IpcReply& r) {
+  g_callback_done = r.word();  // hands a status back to the handler
 }
 
 void on_test_ipc_callback(void*, void* head, void* payload);
 
 // Like setting the time: the reply triggers a follow-up request, not awaited.
-void on_follow_up_cb(const void*, int) {
-  ipc_send(on_test_ipc_callback, 1711, nullptr, 0);
+void on_follow_up_cb(const IpcReply&) {
+  ipc_send(on_test_ipc_callback, IpcCode{1711});
   cgi_writeback_webserver(0, "OK");
   g_callback_done = 1;
 }
@@ -200,7 +196,7 @@ TEST_F(IpcTest, WaitedReplyIsWrittenByTheCallback) {
   FakeDaemon d;
   d.reply(3433, int_bytes(42));
   TestRec rec{3, 1};
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3433, &rec, sizeof rec, 1));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3433}, rec, ErrMode::kJson));
   EXPECT_EQ(out_.text(), "Content-type: application/json\r\n\r\n{\"value\":42}");
   ASSERT_EQ(d.requests().size(), 1u);
   EXPECT_EQ(d.requests()[0].payload, bytes_of(rec));
@@ -209,10 +205,10 @@ TEST_F(IpcTest, WaitedReplyIsWrittenByTheCallback) {
 TEST_F(IpcTest, ChannelsOpenedInSequenceByOneHandler) {
   FakeDaemon d;
   d.reply(3433, int_bytes(5));
-  ipc_send(on_test_ipc_callback, 3485, "log", 3);
+  ipc_send(on_test_ipc_callback, IpcCode{3485}, "log", 3);
   EXPECT_EQ(g_callback_done.load(), 0);
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3433, nullptr, 0, 1));
-  EXPECT_FALSE(ipc_request(on_test_ipc_callback, 3438, nullptr, 0, 0));  // flag cleared at each open
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3433}, ErrMode::kJson));
+  EXPECT_FALSE(ipc_request(on_test_ipc_callback, IpcCode{3438}, ErrMode::kText));  // flag cleared at each open
   ASSERT_TRUE(d.wait_requests(3));
   auto r = d.requests();
   EXPECT_EQ(d.codes(), (std::vector<int32_t>{3485, 3433, 3438}));
@@ -238,15 +234,15 @@ TEST_F(IpcTest, UselessRepliesRunOutTheWait) {
   FakeDaemon d;
   d.reply(3433, "");                       // no payload: the callback ignores it
   d.reply_with(3436, 9999, int_bytes(1));  // a code nobody expects
-  EXPECT_FALSE(ipc_request(on_test_ipc_callback, 3433, nullptr, 0, 1));
-  EXPECT_FALSE(ipc_request(on_test_ipc_callback, 3436, nullptr, 0, 0));
+  EXPECT_FALSE(ipc_request(on_test_ipc_callback, IpcCode{3433}, ErrMode::kJson));
+  EXPECT_FALSE(ipc_request(on_test_ipc_callback, IpcCode{3436}, ErrMode::kText));
   EXPECT_EQ(g_converted, 0);
   EXPECT_EQ(out_.text(), std::string(kJsonError) + kTextError);
 }
 
 TEST_F(IpcTest, DaemonNotRunningGivesTheErrorAnswer) {
   auto t0 = Clock::now();
-  EXPECT_FALSE(ipc_request(on_test_ipc_callback, 3433, nullptr, 0, 0));
+  EXPECT_FALSE(ipc_request(on_test_ipc_callback, IpcCode{3433}, ErrMode::kText));
   EXPECT_LT(ms_since(t0), 1000);
   EXPECT_EQ(out_.text(), kTextError);
 }
@@ -268,14 +264,14 @@ TEST_F(IpcTest, LateReplyIsNotWrittenBehindTheError) {
 TEST_F(IpcTest, SeveralRepliesToOneRequestReachTheCallbackInOrder) {
   FakeDaemon d;
   d.reply(3700, "ab").reply(3700, "cd", 20).reply(3700, "end");
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3700, nullptr, 0, 0));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3700}, ErrMode::kText));
   EXPECT_EQ(out_.text(), "Content-type: text/plain\r\n\r\nabcd");
 }
 
 TEST_F(IpcTest, StatusStoredInTheFlagReachesTheHandler) {
   FakeDaemon d;
   d.reply(3701, int_bytes(2));
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3701, nullptr, 0, 0));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3701}, ErrMode::kText));
   EXPECT_EQ(g_callback_done.load(), 2);
   EXPECT_EQ(out_.text(), "");
 }
@@ -283,7 +279,7 @@ TEST_F(IpcTest, StatusStoredInTheFlagReachesTheHandler) {
 TEST_F(IpcTest, CallbackSendsAFollowUpOnTheOpenChannel) {
   FakeDaemon d;
   d.reply(3703, int_bytes(0));
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3703, nullptr, 0, 0));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3703}, ErrMode::kText));
   ASSERT_TRUE(d.wait_requests(2));
   auto r = d.requests();
   EXPECT_EQ(d.codes(), (std::vector<int32_t>{3703, 1711}));
@@ -297,30 +293,20 @@ TEST_F(IpcTest, ReplyEndsTheWaitAtOnceEvenAtFullScale) {
   FakeDaemon d;
   d.reply(3433, int_bytes(1));
   auto t0 = Clock::now();
-  EXPECT_TRUE(ipc_request(on_test_ipc_callback, 3433, nullptr, 0, 1));
+  EXPECT_TRUE(ipc_request(on_test_ipc_callback, IpcCode{3433}, ErrMode::kJson));
   EXPECT_LT(ms_since(t0), 500);  // 10 ms pause + one poll at most, not 40 s
 }
 
-TEST_F(IpcTest, WaitTableSetsHowLongASilentDaemonIsWaitedFor) {
-  EXPECT_EQ(ipc_wait_polls(3379), 30000);
-  EXPECT_EQ(ipc_wait_polls(3434), 15000);
-  EXPECT_EQ(ipc_wait_polls(3495), 15000);
-  EXPECT_EQ(ipc_wait_polls(3420), 6000);
-  EXPECT_EQ(ipc_wait_polls(3535), 3000);
-  EXPECT_EQ(ipc_wait_polls(3700), 1500);
-  EXPECT_EQ(ipc_wait_polls(3702), 1500);
-  EXPECT_EQ(ipc_wait_polls(1000), 1000);
-  EXPECT_EQ(ipc_wait_polls(0), 1000);
-
+TEST_F(IpcTest, CodePollsSetHowLongASilentDaemonIsWaitedFor) {
   set_scale("0.001");  // 40 us a poll
   FakeDaemon d;
   struct Case {
-    int code;
+    IpcCode code;
     double min_ms;
   };
-  for (Case c : {Case{1000, 40}, Case{3700, 60}, Case{3434, 600}, Case{3379, 1200}}) {
+  for (Case c : {Case{{1000}, 40}, Case{{3700, 1500}, 60}, Case{{3434, 15000}, 600}, Case{{3379, 30000}, 1200}}) {
     auto t0 = Clock::now();
-    EXPECT_FALSE(ipc_request(on_test_ipc_callback, c.code, nullptr, 0, -1));
+    EXPECT_FALSE(ipc_request(on_test_ipc_callback, c.code, ErrMode::kNone));
     double ms = ms_since(t0);
     EXPECT_GE(ms, c.min_ms) << c.code;
     EXPECT_LT(ms, c.min_ms * 2 + 300) << c.code;
@@ -363,7 +349,7 @@ TEST(IpcErrorTest, ErrorFormsAreExact) {
 // ---- reply table dispatch ----
 
 std::vector<int> g_counts;
-void count_cb(const void*, int count) { g_counts.push_back(count); }
+void count_cb(const IpcReply& r) { g_counts.push_back(r.count); }
 
 TEST(IpcDispatchTest, CountIsSizeOverWidthAndUnusableRepliesAreIgnored) {
   const IpcReplyRoute table[] = {{8403, 40, count_cb}, {8404, 0, count_cb}, {8405, 4, nullptr}};

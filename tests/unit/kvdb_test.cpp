@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "platform/kvdb.h"
 #include "support/test_root.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "platform/kvdb.h"
 #include "support/test_root.h"
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "modules/system/vb_htm.h"
 #include "platform/kvdb.h"
 #include "support/test_root.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cgi/cgic.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "common/web_utils.h"
 #include "platform/kvfs.h"
 #include "support/fake_daemon.h"
@@ -84,7 +84,7 @@ TEST(OperationLog, SentWithoutWaitingAsItsRecord) {
   FakeDaemon d;
   auto cb = [](void*, void*, void*) {};
   const unsigned char detail[4] = {9, 9, 9, 9};
-  send_op_log(cb, 4, 219, 900, 7, 101, detail, sizeof detail);
+  send_op_log(cb, 219, 900, 7, 101, detail, sizeof detail);
   ASSERT_TRUE(d.wait_requests(1));
   auto r = d.requests()[0];
   EXPECT_EQ(r.code, 3485);

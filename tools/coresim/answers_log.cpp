@@ -35,7 +35,7 @@ std::string describe_oplog(const CoreRequest& req) {
 }
 
 const CoreAnswerTable kLogAnswers = {
-    {kCoreOpLogCode, store_oplog, describe_oplog},
+    {kReqOpLog, store_oplog, describe_oplog},
 };
 }  // namespace
 

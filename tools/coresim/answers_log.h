@@ -7,7 +7,6 @@
 #include "coresim_registry.h"
 #include "proto/oplog.h"
 
-inline constexpr int32_t kCoreOpLogCode = kReqOpLog;
 inline constexpr size_t kCoreOpLogKeep = 10000;  // oldest records go first
 
 // The daemon stores log entries as it receives them.

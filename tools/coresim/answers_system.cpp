@@ -67,10 +67,10 @@ std::string describe_users_changed(const CoreRequest& req) {
 }
 
 const CoreAnswerTable kSystemAnswers = {
-    {kCoreMailLoginCode, mail_login, describe_mail_login},
-    {kCorePoePwdChangeCode, poe_pwd_change, nullptr},
-    {kCorePoePwdApplyCode, count_notice<&CoreSystemState::poe_pwd_applied>, nullptr},
-    {kCoreUsersChangedCode, count_notice<&CoreSystemState::users_changed>, describe_users_changed},
+    {sys::kReqMailLogin, mail_login, describe_mail_login},
+    {sys::kReqPoePwdChange, poe_pwd_change, nullptr},
+    {sys::kReqPoePwdApply, count_notice<&CoreSystemState::poe_pwd_applied>, nullptr},
+    {sys::kReqUsersChanged, count_notice<&CoreSystemState::users_changed>, describe_users_changed},
 };
 
 }  // namespace

@@ -6,11 +6,7 @@
 #include <string>
 
 #include "coresim_registry.h"
-
-inline constexpr int32_t kCoreMailLoginCode = 3504;
-inline constexpr int32_t kCorePoePwdChangeCode = 3265;
-inline constexpr int32_t kCorePoePwdApplyCode = 3267;
-inline constexpr int32_t kCoreUsersChangedCode = 3505;
+#include "proto/system_proto.h"
 
 // Always-valid token of the simulated e-mail sign-in link, so that a demo
 // can open "/1018?token=<it>" without a mail server.

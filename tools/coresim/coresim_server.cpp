@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/paths.h"
+#include "base/paths.h"
 
 namespace {
 bool make_addr(const std::string& path, sockaddr_un* addr) {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/paths.h"
+#include "base/paths.h"
 #include "coresim_server.h"
 
 namespace {

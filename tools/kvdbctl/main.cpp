@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/json_util.h"
-#include "common/paths.h"
+#include "base/paths.h"
 #include "md5.h"
 #include "platform/kvdb.h"
 #include "table_json.h"

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/ipc.h"
+#include "common/reply.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "common/web_utils.h"
 #include "modules/storage/storage_module.h"
 #include "platform/kv_crypto.h"
@@ -20,18 +20,6 @@
 using namespace storage;
 
 namespace {
-constexpr int kErrText = 0;
-constexpr int kErrJson = 1;
-
-// Bare decimal request text within [lo, hi]; false otherwise.
-bool text_number(const char* text, int lo, int hi, int* out) {
-  if (!text) return false;
-  int v = atoi(text);
-  if (v < lo || v > hi) return false;
-  *out = v;
-  return true;
-}
-
 
 // Member ports as a bit mask; ports outside 1..63 cannot be shown and are skipped.
 int64_t member_mask(const DiskInfo& d) {
@@ -129,7 +117,7 @@ JsonPtr disk_list_json(const DiskInfo* disks, int count) {
   return answer;
 }
 
-void on_get_disk_info(char*) { ipc_request(on_storage_ipc_callback, kReqDiskInfo, nullptr, 0, kErrJson); }
+void on_get_disk_info(char*) { ipc_request(on_storage_ipc_callback, kReqDiskInfo, ErrMode::kJson); }
 
 namespace {
 // Ports count from 0 here although the disk list reports 1..36.
@@ -153,26 +141,28 @@ void on_set_disk_info(char* text) {
   disk.port = setting.port;
   disk.property = setting.property;
   disk.group = setting.group;
-  write_disk(devpaths::kKvdb, &disk, setting.port);
-  ipc_send(on_storage_ipc_callback, kReqDiskSetting, &setting, sizeof setting);
-  send_op_log(on_storage_ipc_callback, 4, 204, 919, setting.port);
-  cgi_writeback_webserver(0, "OK");
+  if (write_disk(devpaths::kKvdb, &disk, setting.port) != 0) {
+    cgi_error_to_webserver(ErrMode::kText);
+    return;
+  }
+  ipc_send(on_storage_ipc_callback, kReqDiskSetting, setting);
+  send_op_log(on_storage_ipc_callback, kLogSubSetting, kLogParamDiskProperty, setting.port);
+  answer_ok();
 }
 
 void on_format_disk(char* text) {
   int32_t port;
-  if (!text_number(text, 0, kMaxDisks, &port)) return;
-  g_format_ok = 0;
-  ipc_request(on_storage_ipc_callback, kReqFormat, &port, sizeof port, kErrJson);
+  if (!text_int(text, 0, kMaxDisks, &port)) return;
+  ipc_request(on_storage_ipc_callback, kReqFormat, port, ErrMode::kJson);
   FormatLogDetail detail{};
   detail.port = port;
-  detail.result = g_format_ok ? 1 : -1;
-  send_op_log(on_storage_ipc_callback, 4, 207, 900, port, 102, &detail, sizeof detail);
+  detail.result = format_succeeded() ? 1 : -1;
+  send_op_log(on_storage_ipc_callback, kLogSubFormat, kLogParamDisk, port, kLogDetailFormat, &detail, sizeof detail);
 }
 
 void on_get_format_progress(char* text) {
   int port;
-  if (text_number(text, 0, 16, &port)) cgi_writeback_webserver(0, "OK");
+  if (text_int(text, 0, 16, &port)) answer_ok();
 }
 
 namespace {
@@ -200,13 +190,13 @@ void on_create_raid(char* text) {
   int n = 0;
   for (int bit = 0; bit < 16 && n < kMaxRaidMembers; ++bit)
     if (ports & (1 << bit)) raid.members[n++] = bit;
-  ipc_request(on_storage_ipc_callback, kReqCreateRaid, &raid, sizeof raid, kErrText);
+  ipc_request(on_storage_ipc_callback, kReqCreateRaid, raid, ErrMode::kText);
 }
 
 void on_remove_raid(char* text) {
   RaidRequest raid{};
-  if (!text_number(text, 10, 16, &raid.id)) return;
-  ipc_request(on_storage_ipc_callback, kReqRemoveRaid, &raid, sizeof raid, kErrText);
+  if (!text_int(text, 10, 16, &raid.id)) return;
+  ipc_request(on_storage_ipc_callback, kReqRemoveRaid, raid, ErrMode::kText);
 }
 
 void on_set_hot_space(char* text) {
@@ -216,7 +206,7 @@ void on_set_hot_space(char* text) {
   int hotflag = 0;
   json_get_int(req.get(), "port", &port);
   json_get_int(req.get(), "hotflag", &hotflag);
-  ipc_request(on_storage_ipc_callback, hotflag ? kReqMakeSpare : kReqReleaseSpare, &port, sizeof port, kErrText);
+  ipc_request(on_storage_ipc_callback, hotflag ? kReqMakeSpare : kReqReleaseSpare, port, ErrMode::kText);
 }
 
 void on_rebuild_raid(char* text) {
@@ -225,18 +215,17 @@ void on_rebuild_raid(char* text) {
   int32_t ports[2] = {0, 0};
   json_get_int(req.get(), "diskport", &ports[0]);
   json_get_int(req.get(), "raidport", &ports[1]);
-  ipc_request(on_storage_ipc_callback, kReqRebuildRaid, ports, sizeof ports, kErrText);
+  ipc_request(on_storage_ipc_callback, kReqRebuildRaid, ports, ErrMode::kText);
 }
 
 void on_get_raid_mode(char*) {
   char out[16];
   snprintf(out, sizeof out, "%d", get_param_int(devpaths::kKvdb, "raidmode", 0));
-  cgi_writeback_webserver(0, out);
+  answer_text(out);
 }
 
 void on_set_raid_mode(char* text) {
-  int mode = text ? atoi(text) : 0;
-  if (mode < 0 || mode > 1) mode = 0;
-  set_param_int(devpaths::kKvdb, "raidmode", mode);
-  cgi_writeback_webserver(0, "OK");
+  int mode = 0;
+  if (!text_int(text, 0, 1, &mode)) mode = 0;  // anything else stores 0
+  answer_ok_or(set_param_int(devpaths::kKvdb, "raidmode", mode) == 0, ErrMode::kText);
 }

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "common/ipc.h"
+#include "common/reply.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "common/web_utils.h"
 #include "modules/storage/storage_module.h"
 #include "platform/kv_crypto.h"
@@ -16,8 +16,6 @@
 using namespace storage;
 
 namespace {
-constexpr int kErrText = 0;
-constexpr int kErrJson = 1;
 
 int array_len(json_object* arr) { return static_cast<int>(json_array_size(arr)); }
 
@@ -43,7 +41,7 @@ void log_nas(int sub_type, int detail_kind, const char* protocol, const StoredDi
   copy_text(detail.protocol, protocol);
   copy_text(detail.address, disk.address);
   copy_text(detail.directory, disk.directory);
-  send_op_log(on_storage_ipc_callback, 4, sub_type, 0, disk.port, detail_kind, &detail, sizeof detail);
+  send_op_log(on_storage_ipc_callback, sub_type, kLogParamNone, disk.port, detail_kind, &detail, sizeof detail);
 }
 
 const char* nas_protocol(int type) { return type == kDiskTypeNfs ? "NFS" : "SMB/CIFS"; }
@@ -79,9 +77,9 @@ void on_del_disk_nas(char* text) {
     read_disk(devpaths::kKvdb, &stored[list.count], port);
     list.ports[list.count++] = port;
   }
-  if (!ipc_request(on_storage_ipc_callback, kReqDelNas, &list, sizeof list, kErrText)) return;
+  if (!ipc_request(on_storage_ipc_callback, kReqDelNas, list, ErrMode::kText)) return;
   for (int i = 0; i < list.count; ++i)
-    if (stored[i].port != 0) log_nas(220, 101, nas_protocol(stored[i].type), stored[i]);
+    if (stored[i].port != 0) log_nas(kLogSubNasDelete, kLogDetailNas, nas_protocol(stored[i].type), stored[i]);
 }
 
 void on_add_disk_nas(char* text) {
@@ -95,12 +93,15 @@ void on_add_disk_nas(char* text) {
   for (int j = 0; j < num && j < array_len(member(req.get(), "port")) && list.count < kMaxPortList; ++j) {
     StoredDisk d = nas_record(req.get(), j, type);
     if (!valid_port(d.port)) continue;
-    write_disk(devpaths::kKvdb, &d, d.port);
+    if (write_disk(devpaths::kKvdb, &d, d.port) != 0) {
+      cgi_error_to_webserver(ErrMode::kText);
+      return;
+    }
     added[list.count] = d;
     list.ports[list.count++] = d.port;
   }
-  if (!ipc_request(on_storage_ipc_callback, kReqAddNas, &list, sizeof list, kErrText)) return;
-  for (int i = 0; i < list.count; ++i) log_nas(219, 101, nas_protocol(type), added[i]);
+  if (!ipc_request(on_storage_ipc_callback, kReqAddNas, list, ErrMode::kText)) return;
+  for (int i = 0; i < list.count; ++i) log_nas(kLogSubNasAdd, kLogDetailNas, nas_protocol(type), added[i]);
 }
 
 void on_update_disk_nas(char* text) {
@@ -121,11 +122,14 @@ void on_update_disk_nas(char* text) {
   coded[0] = '\0';
   json_get_text(req.get(), "password", coded, sizeof coded);
   get_url_decode(coded, d.password, sizeof d.password);
-  write_disk(devpaths::kKvdb, &d, d.port);
+  if (write_disk(devpaths::kKvdb, &d, d.port) != 0) {
+    cgi_error_to_webserver(ErrMode::kText);
+    return;
+  }
   int32_t port = d.port;
-  if (!ipc_request(on_storage_ipc_callback, kReqUpdateNas, &port, sizeof port, kErrText)) return;
+  if (!ipc_request(on_storage_ipc_callback, kReqUpdateNas, port, ErrMode::kText)) return;
   const char* protocol = d.type == kDiskTypeNfs ? "NFS" : d.type == kDiskTypeSmb ? "SMB/CIFS" : "";
-  log_nas(221, 110, protocol, d);
+  log_nas(kLogSubNasChange, kLogDetailNasChange, protocol, d);
 }
 
 void on_search_disk_nas(char* text) {
@@ -134,7 +138,7 @@ void on_search_disk_nas(char* text) {
   NasSearchRequest search{};
   json_get_int(req.get(), "port", &search.port);
   json_get_text(req.get(), "serverAddr", search.server, sizeof search.server);
-  ipc_request(on_storage_ipc_callback, kReqSearchNas, &search, sizeof search, kErrJson);
+  ipc_request(on_storage_ipc_callback, kReqSearchNas, search, ErrMode::kJson);
 }
 
 void on_set_recycle_mode(char* text) {
@@ -143,12 +147,12 @@ void on_set_recycle_mode(char* text) {
   int32_t mode[2] = {0, 0};
   json_get_int(req.get(), "mode", &mode[0]);
   json_get_int(req.get(), "esata", &mode[1]);
-  ipc_request(on_storage_ipc_callback, kReqSetRecycle, mode, sizeof mode, kErrJson);
+  ipc_request(on_storage_ipc_callback, kReqSetRecycle, mode, ErrMode::kJson);
 }
 
 void on_get_recycle_mode(char*) {
   int32_t zero = 0;
-  ipc_request(on_storage_ipc_callback, kReqGetRecycle, &zero, sizeof zero, kErrJson);
+  ipc_request(on_storage_ipc_callback, kReqGetRecycle, zero, ErrMode::kJson);
 }
 
 void on_get_smart_attr(char* text) {
@@ -158,7 +162,7 @@ void on_get_smart_attr(char* text) {
   int n = array_len(ports);
   if (n == 0) return;
   int32_t port = array_int(ports, n - 1);
-  ipc_request(on_storage_ipc_callback, kReqSmart, &port, sizeof port, kErrJson);
+  ipc_request(on_storage_ipc_callback, kReqSmart, port, ErrMode::kJson);
 }
 
 void on_del_disk(char* text) {
@@ -171,18 +175,21 @@ void on_del_disk(char* text) {
   if (type == kDiskTypeRaid) {
     RaidRequest raid{};
     raid.id = port;
-    ipc_request(on_storage_ipc_callback, kReqRemoveRaid, &raid, sizeof raid, kErrText);
+    ipc_request(on_storage_ipc_callback, kReqRemoveRaid, raid, ErrMode::kText);
   } else if (type == kDiskTypeNfs || type == kDiskTypeSmb) {
     PortList list{};
     list.count = 1;
     list.ports[0] = port;
-    ipc_request(on_storage_ipc_callback, kReqDelNas, &list, sizeof list, kErrText);
+    ipc_request(on_storage_ipc_callback, kReqDelNas, list, ErrMode::kText);
     return;
   } else {
     StoredDisk cleared{};
     cleared.property = 1;
-    write_disk(devpaths::kKvdb, &cleared, port);
-    ipc_request(on_storage_ipc_callback, kReqRemoveDisk, &port, sizeof port, kErrText);
+    if (write_disk(devpaths::kKvdb, &cleared, port) != 0) {
+      cgi_error_to_webserver(ErrMode::kText);
+      return;
+    }
+    ipc_request(on_storage_ipc_callback, kReqRemoveDisk, port, ErrMode::kText);
   }
-  send_op_log(on_storage_ipc_callback, 4, 224, 900, port);
+  send_op_log(on_storage_ipc_callback, kLogSubDiskRemove, kLogParamDisk, port);
 }

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "common/ipc.h"
+#include "common/reply.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "modules/storage/storage_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_storage.h"
@@ -56,7 +56,7 @@ JsonPtr quota_json(const QuotaRecord* quota) {
   return obj;
 }
 
-void on_get_quota_info(char*) { ipc_request(on_storage_ipc_callback, kReqGetQuota, nullptr, 0, 1); }
+void on_get_quota_info(char*) { ipc_request(on_storage_ipc_callback, kReqGetQuota, ErrMode::kJson); }
 
 void on_set_quota_info(char* text) {
   JsonPtr req = json_parse(text);
@@ -76,7 +76,7 @@ void on_set_quota_info(char* text) {
       json_get_int(item, "picture_quota", &e.picture_quota);
     }
   }
-  ipc_request(on_storage_ipc_callback, kReqSetQuota, &quota, sizeof quota, 0);
+  ipc_request(on_storage_ipc_callback, kReqSetQuota, quota, ErrMode::kText);
 }
 
 void on_set_disk_group(char* text) {
@@ -85,14 +85,17 @@ void on_set_disk_group(char* text) {
   int32_t enable = 0;
   json_get_int(req.get(), "group_enable", &enable);
   if (enable == 0) {
-    set_param_int(devpaths::kKvdb, "group_mode", 0);
-    ipc_send(on_storage_ipc_callback, kReqGroupMode, &enable, sizeof enable);
-    cgi_writeback_webserver(0, "OK");
+    bool stored = set_param_int(devpaths::kKvdb, "group_mode", 0) == 0;
+    if (stored) ipc_send(on_storage_ipc_callback, kReqGroupMode, enable);
+    answer_ok_or(stored, ErrMode::kText);
     return;
   }
   if (get_param_int(devpaths::kKvdb, "group_mode", 0) == 0) {
-    set_param_int(devpaths::kKvdb, "group_mode", enable);
-    ipc_send(on_storage_ipc_callback, kReqGroupMode, &enable, sizeof enable);
+    if (set_param_int(devpaths::kKvdb, "group_mode", enable) != 0) {
+      cgi_error_to_webserver(ErrMode::kText);
+      return;
+    }
+    ipc_send(on_storage_ipc_callback, kReqGroupMode, enable);
   }
   GroupRecord stored[kMaxGroups] = {};
   int count = 0;
@@ -105,9 +108,9 @@ void on_set_disk_group(char* text) {
       g.id = stored[i].id;
       copy_text(g.channels, json_object_get_string(json_array_at(channels, i)));
       copy_text(g.second, stored[i].second);
-      ipc_send(on_storage_ipc_callback, kReqGroup, &g, sizeof g);
+      ipc_send(on_storage_ipc_callback, kReqGroup, g);
     }
   }
-  ipc_send(on_storage_ipc_callback, kReqGroupsChanged, nullptr, 0);
-  cgi_writeback_webserver(0, "OK");
+  ipc_send(on_storage_ipc_callback, kReqGroupsChanged);
+  answer_ok();
 }

@@ -3,50 +3,23 @@
 
 #include <cstring>
 
-#include "common/ipc.h"
-#include "common/json_util.h"
-#include "common/text.h"
+#include "base/text.h"
+#include "common/fields.h"
+#include "common/reply.h"
 #include "modules/storage/storage_module.h"
 #include "proto/storage_proto.h"
 
 using namespace storage;
 
-int g_format_ok = 0;
-
 namespace {
-int32_t first_word(const void* payload) {
-  int32_t v;
-  memcpy(&v, payload, sizeof v);
-  return v;
-}
+// Daemon result of a format, handed to on_format_disk for its log entry.
+constexpr int32_t kFormatDone = 1;
 
-void answer_text(const char* text) {
-  cgi_writeback_webserver(0, text);
-  g_callback_done = 1;
-}
-
-void answer_json(json_object* obj) {
-  cgi_writeback_webserver(1, json_object_to_json_string(obj));
-  g_callback_done = 1;
-}
-
-// {"<key>": <first word>}
-void answer_word(const char* key, const void* payload) {
-  JsonPtr obj(json_object_new_object());
-  json_add_int(obj.get(), key, first_word(payload));
-  answer_json(obj.get());
-}
-
-void answer_ok_error(const void* payload, int count) {
-  if (count < 1) return;
-  answer_text(first_word(payload) == 0 ? "OK" : "Error");
-}
-
-void on_format_disk_cb(const void* payload, int count) {
-  if (count < 1) return;
-  switch (first_word(payload)) {
+void on_format_disk_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  switch (r.word()) {
     case 0:
-      g_format_ok = 1;
+      ipc_set_result(kFormatDone);
       answer_text("OK");
       break;
     case 1:
@@ -64,34 +37,23 @@ void on_format_disk_cb(const void* payload, int count) {
   }
 }
 
-void on_get_storage_info_cb(const void* payload, int count) {
-  if (count < 0) return;
-  JsonPtr answer = disk_list_json(static_cast<const DiskInfo*>(payload), count);
-  answer_json(answer.get());
+void on_get_storage_info_cb(const IpcReply& r) {
+  if (r.count >= 0) answer_json(disk_list_json(r.as<DiskInfo>(), r.count));
 }
 
-void on_create_raid_cb(const void* p, int n) { answer_ok_error(p, n); }
-void on_remove_raid_cb(const void* p, int n) { answer_ok_error(p, n); }
-void on_create_space_cb(const void* p, int n) { answer_ok_error(p, n); }
-void on_remove_space_cb(const void* p, int n) { answer_ok_error(p, n); }
-void on_del_disk_nas_cb(const void* p, int n) { answer_ok_error(p, n); }
-void on_set_quota_info_cb(const void* p, int n) { answer_ok_error(p, n); }
+void on_rebuild_raid_cb(const IpcReply& r) { answer_text(r.count >= 1 && r.word() == 0 ? "OK" : "Error"); }
 
-void on_rebuild_raid_cb(const void* payload, int count) {
-  answer_text(count >= 1 && first_word(payload) == 0 ? "OK" : "Error");
-}
-
-void on_update_disk_nas_cb(const void* payload, int count) {
-  if (count < 1) return;
+void on_update_disk_nas_cb(const IpcReply& r) {
+  if (r.count < 1) return;
   JsonPtr obj(json_object_new_object());
   json_add_int(obj.get(), "status", 0);
-  json_add_int(obj.get(), "res", first_word(payload));
-  answer_json(obj.get());
+  json_add_int(obj.get(), "res", r.word());
+  answer_json(obj);
 }
 
-void on_search_disk_nas_cb(const void* payload, int count) {
-  if (count < 1) return;
-  const auto* reply = static_cast<const NasSearchReply*>(payload);
+void on_search_disk_nas_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  const auto* reply = r.as<NasSearchReply>();
   int paths = reply->count < 0 ? 0 : (reply->count > kNasPaths ? kNasPaths : reply->count);
   JsonPtr obj(json_object_new_object());
   json_add_text(obj.get(), "resultString", paths > 0 ? "OK" : "NO");
@@ -102,60 +64,56 @@ void on_search_disk_nas_cb(const void* payload, int count) {
     json_object_array_add(list, item);
   }
   json_object_object_add(obj.get(), "NAS", list);
-  answer_json(obj.get());
+  answer_json(obj);
 }
 
-void on_set_recycle_cb(const void*, int count) {
-  if (count < 1) return;
+void on_set_recycle_cb(const IpcReply& r) {
+  if (r.count < 1) return;
   JsonPtr obj(json_object_new_object());
   json_add_text(obj.get(), "status", "OK");
-  answer_json(obj.get());
+  answer_json(obj);
 }
 
-void on_get_recycle_mode_cb(const void* payload, int count) {
-  if (count < 1) return;
-  int32_t v[2];
-  memcpy(v, payload, sizeof v);
+void on_get_recycle_mode_cb(const IpcReply& r) {
+  if (r.count < 1) return;
   JsonPtr obj(json_object_new_object());
-  json_add_int(obj.get(), "mode", v[0]);
-  json_add_int(obj.get(), "esata", v[1]);
-  answer_json(obj.get());
+  json_add_int(obj.get(), "mode", r.word(0));
+  json_add_int(obj.get(), "esata", r.word(1));
+  answer_json(obj);
 }
 
-void on_get_smart_attr_cb(const void* payload, int count) {
-  if (count < 1) return;
-  const auto* rec = static_cast<const SmartAttr*>(payload);
+void on_get_smart_attr_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  const auto* rec = r.as<SmartAttr>();
   char text[sizeof rec->text + 1];
   copy_field(text, rec->text);
   JsonPtr obj(json_object_new_object());
   json_add_int(obj.get(), "selfEvaluation", strstr(text, "PASSED") ? 1 : 0);
-  answer_json(obj.get());
+  answer_json(obj);
 }
 
-void on_get_quota_info_cb(const void* payload, int count) {
-  if (count < 1) return;
-  JsonPtr answer = quota_json(static_cast<const QuotaRecord*>(payload));
-  answer_json(answer.get());
+void on_get_quota_info_cb(const IpcReply& r) {
+  if (r.count >= 1) answer_json(quota_json(r.as<QuotaRecord>()));
 }
 
-void on_get_export_disk_info_cb(const void* payload, int count) {
-  if (count < 0) return;
-  const auto* disks = static_cast<const ExportDisk*>(payload);
+void on_get_export_disk_info_cb(const IpcReply& r) {
+  if (r.count < 0) return;
+  const auto* disks = r.as<ExportDisk>();
   JsonPtr obj(json_object_new_object());
   int i = 0;
-  while (i < count && disks[i].type != kExportDiskType) ++i;
-  if (i < count) {
+  while (i < r.count && disks[i].type != kExportDiskType) ++i;
+  if (i < r.count) {
     json_add_int(obj.get(), "port", disks[i].port);
     json_add_int(obj.get(), "result", 0);
   } else {
     json_add_int(obj.get(), "result", -1);
   }
-  answer_json(obj.get());
+  answer_json(obj);
 }
 
-void on_get_esata_auto_backup_status_cb(const void* payload, int count) {
-  if (count < 1) return;
-  const auto* st = static_cast<const EsataBackupStatus*>(payload);
+void on_get_esata_auto_backup_status_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  const auto* st = r.as<EsataBackupStatus>();
   char percent[32];
   snprintf(percent, sizeof percent, "%.1f", static_cast<double>(st->percent));
   JsonPtr obj(json_object_new_object());
@@ -163,62 +121,51 @@ void on_get_esata_auto_backup_status_cb(const void* payload, int count) {
   json_add_text(obj.get(), "percent", percent);
   json_add_field(obj.get(), "last_time", st->last_time);
   json_add_int(obj.get(), "capacity", st->capacity);
-  answer_json(obj.get());
+  answer_json(obj);
 }
 
-void on_cgi_get_format_info_cb(const void* payload, int count) {
-  if (count < 1) return;
-  const auto* fi = static_cast<const FormatInfo*>(payload);
-  JsonPtr obj(json_object_new_object());
-  json_add_int(obj.get(), "status", fi->status);
-  json_add_int(obj.get(), "port", fi->port);
-  json_add_int(obj.get(), "type", fi->type);
-  json_add_int(obj.get(), "percent", fi->percent);
-  answer_json(obj.get());
-}
+constexpr Field kFormatInfoFields[] = {
+    FIELD(FormatInfo, status, "status"),
+    FIELD(FormatInfo, port, "port"),
+    FIELD(FormatInfo, type, "type"),
+    FIELD(FormatInfo, percent, "percent"),
+};
 
-void on_set_esata_auto_backup_info_cb(const void* p, int n) {
-  if (n >= 1) answer_word("result", p);
-}
-void on_format_esata_disk_web_cb(const void* p, int n) {
-  if (n >= 1) answer_word("result", p);
-}
-void on_cgi_get_auto_backup_status_cb(const void* p, int n) {
-  if (n >= 1) answer_word("status", p);
-}
-void on_cgi_set_auto_backup_stop_cb(const void* p, int n) {
-  if (n >= 1) answer_word("result", p);
+void on_cgi_get_format_info_cb(const IpcReply& r) {
+  if (r.count >= 1) answer_json(fields_json(r.payload, kFormatInfoFields));
 }
 
 const IpcReplyRoute kStorageReplies[] = {
-    {6316, 4, on_set_esata_auto_backup_info_cb},
-    {6317, sizeof(EsataBackupStatus), on_get_esata_auto_backup_status_cb},
-    {8402, 4, on_format_disk_cb},
-    {8434, 4, on_format_disk_cb},
-    {8403, sizeof(SmartAttr), on_get_smart_attr_cb},
-    {8420, 4, on_create_raid_cb},
-    {8421, 4, on_remove_raid_cb},
-    {8496, 4, on_remove_raid_cb},
-    {8423, 4, on_create_space_cb},
-    {8424, 4, on_remove_space_cb},
-    {8425, 4, on_rebuild_raid_cb},
-    {8431, 8, on_get_recycle_mode_cb},
-    {8433, sizeof(DiskInfo), on_get_storage_info_cb},
-    {8439, 4, on_update_disk_nas_cb},
-    {8507, 4, on_update_disk_nas_cb},
-    {8440, sizeof(NasSearchReply), on_search_disk_nas_cb},
-    {8457, sizeof(ExportDisk), on_get_export_disk_info_cb},
-    {8475, 4, on_set_recycle_cb},
-    {8508, 4, on_del_disk_nas_cb},
+    word_row(kReqBackupSet, "result"),
+    {reply_of(kReqBackupStatus), sizeof(EsataBackupStatus), on_get_esata_auto_backup_status_cb},
+    {reply_of(kReqFormatLegacy), 4, on_format_disk_cb},
+    {reply_of(kReqSmart), sizeof(SmartAttr), on_get_smart_attr_cb},
+    ok_error_row(kReqCreateRaid),
+    ok_error_row(kReqRemoveRaid),
+    ok_error_row(kReqMakeSpare),
+    ok_error_row(kReqReleaseSpare),
+    {reply_of(kReqRebuildRaid), 4, on_rebuild_raid_cb},
+    {reply_of(kReqGetRecycle), 8, on_get_recycle_mode_cb},
+    {reply_of(kReqDiskInfo), sizeof(DiskInfo), on_get_storage_info_cb},
+    {reply_of(kReqFormat), 4, on_format_disk_cb},
+    {reply_of(kReqUpdateNas), 4, on_update_disk_nas_cb},
+    {reply_of(kReqSearchNas), sizeof(NasSearchReply), on_search_disk_nas_cb},
+    {reply_of(kReqExportDisk), sizeof(ExportDisk), on_get_export_disk_info_cb},
+    {reply_of(kReqSetRecycle), 4, on_set_recycle_cb},
+    ok_error_row(kReqRemoveDisk),
+    {reply_of(kReqAddNas), 4, on_update_disk_nas_cb},
+    ok_error_row(kReqDelNas),
     // Whole records only, so the entry count of the reply is never trusted past its payload.
-    {8529, sizeof(QuotaRecord), on_get_quota_info_cb},
-    {8530, 4, on_set_quota_info_cb},
-    {8535, 4, on_format_esata_disk_web_cb},
-    {8536, 4, on_cgi_get_auto_backup_status_cb},
-    {8537, 4, on_cgi_set_auto_backup_stop_cb},
-    {8540, sizeof(FormatInfo), on_cgi_get_format_info_cb},
+    {reply_of(kReqGetQuota), sizeof(QuotaRecord), on_get_quota_info_cb},
+    ok_error_row(kReqSetQuota),
+    word_row(kReqFormatEsata, "result"),
+    word_row(kReqAutoBackupStatus, "status"),
+    word_row(kReqAutoBackupStop, "result"),
+    {reply_of(kReqFormatInfo), sizeof(FormatInfo), on_cgi_get_format_info_cb},
 };
 }  // namespace
+
+bool format_succeeded() { return ipc_result() == kFormatDone; }
 
 void on_storage_ipc_callback(void*, void* head, void* payload) {
   ipc_dispatch_reply(kStorageReplies, head, payload);

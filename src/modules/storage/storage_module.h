@@ -4,8 +4,8 @@
 
 void on_storage_ipc_callback(void* ctx, void* head, void* payload);
 
-// Set by on_format_disk_cb when the daemon reported success.
-extern int g_format_ok;
+// True when the last format request's reply reported success.
+bool format_succeeded();
 
 void on_get_disk_info(char* text);
 void on_set_disk_info(char* text);

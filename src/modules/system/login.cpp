@@ -15,9 +15,10 @@
 
 #include "cgi/cgic.h"
 #include "common/ipc.h"
+#include "proto/system_proto.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "common/web_utils.h"
 #include "modules/system/system_module.h"
 #include "platform/kvdb.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int kReqMailLogin = 3504;
 constexpr int kLoginWrongPassword = -1;
 constexpr int kLoginNotAllowed = -2;
 constexpr int kSessionDigits = 32;
@@ -74,11 +74,10 @@ bool add_login_details(json_object* o, const UserRec& u) {
 void log_sign_in(const char* login_name) {
   OpLogRecord rec{};
   cgi_init_log_info(&rec);
-  rec.main_type = 4;
-  rec.sub_type = 201;
-  rec.param_type = 900;
+  rec.sub_type = kLogSubSignIn;
+  rec.param_type = kLogParamDisk;
   copy_text(rec.user, login_name);
-  ipc_send(on_system_ipc_callback, kReqOpLog, &rec, sizeof rec);
+  ipc_send(on_system_ipc_callback, kReqOpLog, rec);
 }
 
 bool random_bytes(unsigned char* p, size_t n) {
@@ -203,9 +202,8 @@ void on_user_login(char* text) {
   cgi_writeback_webserver(0, json_object_to_json_string(reply.get()));
 }
 
-void on_user_login_from_mail_cb(const void* payload, int count) {
-  int32_t status = -1;
-  if (count >= 1) memcpy(&status, payload, sizeof status);
+void on_user_login_from_mail_cb(const IpcReply& r) {
+  int32_t status = r.count >= 1 ? r.word() : -1;
   if (status == 0) {
     char domain[kCookieDomainMax + 1] = "";
     const char* host = cgiServerAddr ? cgiServerAddr : "";
@@ -222,9 +220,9 @@ void on_user_login_from_mail_cb(const void* payload, int count) {
 
 void on_user_login_from_mail(char* text) {
   if (!text || !*text) return;
-  char link[256] = {};
+  char link[sys::kMailLinkBytes] = {};
   copy_text(link, text);
-  ipc_request(on_system_ipc_callback, kReqMailLogin, link, sizeof link, 0);
+  ipc_request(on_system_ipc_callback, sys::kReqMailLogin, link, ErrMode::kText);
 }
 
 void on_change_language(char* text) {

@@ -1,11 +1,12 @@
 // Reply callback of the system module.
 #include "common/ipc.h"
 #include "modules/system/system_module.h"
+#include "proto/system_proto.h"
 
 namespace {
 const IpcReplyRoute kSystemReplies[] = {
-    {8265, 4, on_modify_poe_camera_pwd_cb},
-    {8504, 4, on_user_login_from_mail_cb},
+    {reply_of(sys::kReqPoePwdChange), 4, on_modify_poe_camera_pwd_cb},
+    {reply_of(sys::kReqMailLogin), 4, on_user_login_from_mail_cb},
 };
 }  // namespace
 

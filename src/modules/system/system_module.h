@@ -1,5 +1,6 @@
 // System and user module: shared declarations of its page families.
 #pragma once
+#include "common/ipc.h"
 
 void on_system_ipc_callback(void* ctx, void* head, void* payload);
 
@@ -10,7 +11,7 @@ void on_http_option(char* text);
 void on_user_login(char* text);            // "/1000"
 void on_user_login_from_mail(char* text);  // "/1018"
 void on_change_language(char* text);       // "/1001"
-void on_user_login_from_mail_cb(const void* payload, int count);  // reply 8504
+void on_user_login_from_mail_cb(const IpcReply& r);
 // Makes sure the certificate directories exist.
 void config_ssl_params();
 // 32 random decimal digits and NUL into buf (at least 33 bytes); -1 when the
@@ -30,7 +31,7 @@ void on_apply_poe_camera_pwd(char* text);          // "/6076"
 void on_cgi_set_user_info(char* text);             // "/6077"
 void on_reset_kvfs_dbup(char* text);               // "/1023"
 void on_reset_permission_update(char* text);       // "/1024"
-void on_modify_poe_camera_pwd_cb(const void* payload, int count);  // reply 8265
+void on_modify_poe_camera_pwd_cb(const IpcReply& r);
 // One side of an account (permission under the given key, the ten rights,
 // the two channel lists), shared by the account list and the sign-in reply.
 struct json_object;

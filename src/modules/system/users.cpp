@@ -6,10 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "common/ipc.h"
+#include "common/reply.h"
+#include "proto/system_proto.h"
 #include "common/json_util.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "common/web_utils.h"
 #include "modules/system/system_module.h"
 #include "platform/kvdb.h"
@@ -17,13 +18,7 @@
 
 namespace {
 
-constexpr int kReqUsersChanged = 3505;
-constexpr int kReqPoePwdChange = 3265;
-constexpr int kReqPoePwdApply = 3267;
-constexpr int kLogUserMain = 4;
-constexpr int kLogUserSub = 204;
-constexpr int kLogUserAdded = 921;
-constexpr int kLogUserDeleted = 922;
+using namespace sys;
 constexpr size_t kPasswordChars = 32;
 
 // Members a create or change may carry besides the ones its own table
@@ -86,9 +81,9 @@ void apply_user_members(const json_object* req, UserRec* u) {
 // Tells the core daemon to reload the accounts; id < 0 sends no payload.
 void notify_users_changed(int32_t id) {
   if (id < 0)
-    ipc_send(on_system_ipc_callback, kReqUsersChanged, nullptr, 0);
+    ipc_send(on_system_ipc_callback, kReqUsersChanged);
   else
-    ipc_send(on_system_ipc_callback, kReqUsersChanged, &id, sizeof id);
+    ipc_send(on_system_ipc_callback, kReqUsersChanged, id);
 }
 
 // The members both account lists start with.
@@ -157,7 +152,7 @@ void on_add_new_user(char* text) {
       return;  // nothing stored: no answer that could pass for success
   }
   notify_users_changed(-1);
-  send_op_log(on_system_ipc_callback, kLogUserMain, kLogUserSub, kLogUserAdded, 0);
+  send_op_log(on_system_ipc_callback, kLogSubSetting, kLogParamUserAdded, 0);
   char answer[16];
   snprintf(answer, sizeof answer, "id=%d", u.id);
   cgi_writeback_webserver(0, answer);
@@ -198,7 +193,7 @@ void on_del_user_info(char* text) {
   json_get_int(req.get(), "id", &u.id);
   if (write_user(devpaths::kKvdb, &u) != 0) return;
   notify_users_changed(u.id);
-  send_op_log(on_system_ipc_callback, kLogUserMain, kLogUserSub, kLogUserDeleted, 0);
+  send_op_log(on_system_ipc_callback, kLogSubSetting, kLogParamUserDeleted, 0);
   cgi_writeback_webserver(0, "OK");
 }
 
@@ -219,20 +214,17 @@ void on_get_oem_user_list(char*) {
   cgi_writeback_webserver(1, json_object_to_json_string(list.get()));
 }
 
-void on_modify_poe_camera_pwd_cb(const void* payload, int count) {
-  if (count < 1) return;  // not even a status: the handler's error reply stands
-  int32_t status;
-  memcpy(&status, payload, sizeof status);
+void on_modify_poe_camera_pwd_cb(const IpcReply& r) {
+  if (r.count < 1) return;  // not even a status: the handler's error reply stands
   char answer[16];
-  snprintf(answer, sizeof answer, "%d", status);
-  cgi_writeback_webserver(0, answer);
-  g_callback_done.store(1);
+  snprintf(answer, sizeof answer, "%d", r.word());
+  answer_text(answer);
 }
 
-void on_modify_poe_camera_pwd(char*) { ipc_request(on_system_ipc_callback, kReqPoePwdChange, nullptr, 0, 1); }
+void on_modify_poe_camera_pwd(char*) { ipc_request(on_system_ipc_callback, kReqPoePwdChange, ErrMode::kJson); }
 
 void on_apply_poe_camera_pwd(char*) {
-  ipc_send(on_system_ipc_callback, kReqPoePwdApply, nullptr, 0);
+  ipc_send(on_system_ipc_callback, kReqPoePwdApply);
   cgi_writeback_webserver(0, "OK");
 }
 

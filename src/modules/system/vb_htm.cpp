@@ -9,16 +9,16 @@
 #include <string>
 
 #include "common/ipc.h"
-#include "common/paths.h"
-#include "common/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "common/web_utils.h"
 #include "modules/system/system_module.h"
+#include "proto/system_proto.h"
 #include "modules/system/vb_htm.h"
 #include "platform/kv_std.h"
 #include "platform/kvdb.h"
 
 namespace {
-constexpr int kReqSetLanguage = 4000;
 constexpr int kChipLen = 32;
 constexpr size_t kScanLimit = 255;   // characters of the text looked at
 constexpr size_t kSplitLimit = 64;   // every copied character must lie before this
@@ -50,7 +50,7 @@ int write_chip_info(const char* chip) {
 
 void cmd_setlang(ArgPair* arg) {
   int32_t lang = atoi(arg->value);
-  ipc_send(on_system_ipc_callback, kReqSetLanguage, &lang, sizeof lang);
+  ipc_send(on_system_ipc_callback, sys::kReqSetLanguage, lang);
   reply("OK");
 }
 

@@ -1,4 +1,4 @@
-#include "common/paths.h"
+#include "base/paths.h"
 
 #include <cstdio>
 #include <cstdlib>
