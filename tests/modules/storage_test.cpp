@@ -10,26 +10,12 @@
 #include "proto/kvsock_proto.h"
 #include "proto/oplog.h"
 #include "proto/storage_proto.h"
-#include "support/fake_daemon.h"
-#include "support/test_root.h"
+#include "modules/storage/storage_module.h"
+#include "support/module_test.h"
 
 using namespace storage;
 
 namespace {
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
-const std::string kTextError = kText + "CGI ERROR";
-
-std::string word(int32_t v) { return bytes_of(v); }
-
-template <class T>
-T payload_as(const FakeRequest& r) {
-  T rec;
-  EXPECT_TRUE(record_from(r.payload, &rec)) << "request " << r.code << " has " << r.payload.size() << " bytes";
-  return rec;
-}
-
 DiskInfo local_disk(int port) {
   DiskInfo d{};
   d.port = port;
@@ -58,24 +44,7 @@ StoredDisk stored_nas(int port, int type) {
   return s;
 }
 
-class StorageTest : public ::testing::Test {
- protected:
-  // Requests other than operation logs, in order.
-  std::vector<FakeRequest> work() {
-    std::vector<FakeRequest> out;
-    for (auto& r : daemon_.requests())
-      if (r.code != kReqOpLog) out.push_back(r);
-    return out;
-  }
-  std::vector<OpLogRecord> logs() {
-    std::vector<OpLogRecord> out;
-    for (auto& r : daemon_.requests())
-      if (r.code == kReqOpLog) out.push_back(payload_as<OpLogRecord>(r));
-    return out;
-  }
-  TestRoot root_;
-  FakeDaemon daemon_;
-};
+class StorageTest : public ModuleTest {};
 
 TEST_F(StorageTest, DiskListMergesDaemonAndStoredNetworkDisks) {
   DiskInfo raid = local_disk(10);
@@ -99,11 +68,11 @@ TEST_F(StorageTest, DiskListMergesDaemonAndStoredNetworkDisks) {
   set_param_int(devpaths::kKvdb, "esata_type", 2);
 
   std::string out = call_route("/6100", "");
-  ASSERT_EQ(out.rfind(kJson, 0), 0u);
+  ASSERT_EQ(out.rfind(kJsonHead, 0), 0u);
   EXPECT_EQ(work().size(), 1u);
   EXPECT_EQ(work()[0].code, kReqDiskInfo);
   EXPECT_EQ(work()[0].payload, "");
-  std::string body = out.substr(kJson.size());
+  std::string body = out.substr(kJsonHead.size());
   EXPECT_EQ(body.rfind("{ \"resultString\": \"OK\", \"esataType\": 2, \"HDD\": [ ", 0), 0u) << body;
   EXPECT_NE(body.find("], \"maxDiskNum\": 36 }"), std::string::npos);
   // Port 1, then the array, then the stored NFS share over the daemon's texts,
@@ -131,7 +100,7 @@ TEST_F(StorageTest, DiskListMergesDaemonAndStoredNetworkDisks) {
 TEST_F(StorageTest, DiskListSaysNoOnlyWithoutAnyDisk) {
   daemon_.reply(kReqDiskInfo, word(0));  // shorter than one record
   EXPECT_EQ(call_route("/6100", ""),
-            kJson + "{ \"resultString\": \"NO\", \"esataType\": 0, \"HDD\": [ ], \"maxDiskNum\": 36 }");
+            kJsonHead + "{ \"resultString\": \"NO\", \"esataType\": 0, \"HDD\": [ ], \"maxDiskNum\": 36 }");
   StoredDisk s = stored_nas(3, kDiskTypeNfs);
   write_disk(devpaths::kKvdb, &s, 3);
   EXPECT_NE(call_route("/6100", "").find("\"resultString\": \"OK\""), std::string::npos);
@@ -146,7 +115,7 @@ TEST_F(StorageTest, SilentDaemonGivesTheJsonError) {
 TEST_F(StorageTest, SetDiskStoresThenNotifiesAndLogs) {
   StoredDisk before = stored_nas(5, 1);
   write_disk(devpaths::kKvdb, &before, 5);
-  EXPECT_EQ(call_route("/6101", R"({"portId":5,"property":0,"group":3,"private":1})"), kText + "OK");
+  EXPECT_EQ(call_route("/6101", R"({"portId":5,"property":0,"group":3,"private":1})"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(2));
   auto w = work();
   ASSERT_EQ(w.size(), 1u);
@@ -175,8 +144,8 @@ TEST_F(StorageTest, FormatAnswersAndLogsItsResult) {
     int32_t reply;
     std::string answer;
     int32_t logged;
-  } cases[] = {{0, kText + "OK", 1}, {1, kText + "USING", -1}, {-1, kText + "ERROR FORMAT", -1},
-               {-3, kText + "NAS LOW CAP", -1}, {2, "", -1}};
+  } cases[] = {{0, kTextHead + "OK", 1}, {1, kTextHead + "USING", -1}, {-1, kTextHead + "ERROR FORMAT", -1},
+               {-3, kTextHead + "NAS LOW CAP", -1}, {2, "", -1}};
   for (const auto& c : cases) {
     daemon_.silence(kReqFormat).reply(kReqFormat, word(c.reply));
     size_t before = daemon_.requests().size();
@@ -196,13 +165,13 @@ TEST_F(StorageTest, FormatAnswersAndLogsItsResult) {
     EXPECT_EQ(d.result, c.logged);
   }
   EXPECT_EQ(call_route("/6102", "37"), "");
-  EXPECT_EQ(call_route("/6103", "16"), kText + "OK");
+  EXPECT_EQ(call_route("/6103", "16"), kTextHead + "OK");
   EXPECT_EQ(call_route("/6103", "17"), "");
 }
 
 TEST_F(StorageTest, RaidRequestsCarryTheirRecords) {
   daemon_.reply(kReqCreateRaid, word(0)).reply(kReqRemoveRaid, word(-1));
-  EXPECT_EQ(call_route("/6104", R"({"id":12,"enable":1,"sata_port":41,"sata_cnt":3,"level":5})"), kText + "OK");
+  EXPECT_EQ(call_route("/6104", R"({"id":12,"enable":1,"sata_port":41,"sata_cnt":3,"level":5})"), kTextHead + "OK");
   auto raid = payload_as<RaidRequest>(work()[0]);
   EXPECT_EQ(raid.id, 12);
   EXPECT_EQ(raid.enable, 1);
@@ -215,7 +184,7 @@ TEST_F(StorageTest, RaidRequestsCarryTheirRecords) {
 
   EXPECT_EQ(call_route("/6104", R"({"id":16,"enable":1,"sata_port":3,"sata_cnt":2,"level":1})"), "");
   EXPECT_EQ(call_route("/6104", R"({"id":10,"sata_port":3,"sata_cnt":2,"level":1})"), "");
-  EXPECT_EQ(call_route("/6105", "16"), kText + "Error");
+  EXPECT_EQ(call_route("/6105", "16"), kTextHead + "Error");
   EXPECT_EQ(payload_as<RaidRequest>(work()[1]).id, 16);
   EXPECT_EQ(work()[1].payload.substr(4), std::string(100, '\0'));
   EXPECT_EQ(call_route("/6105", "9"), "");
@@ -231,21 +200,21 @@ TEST_F(StorageTest, MemberCountNeverExceedsTheRecord) {
 
 TEST_F(StorageTest, SparesRebuildAndRaidMode) {
   daemon_.reply(kReqMakeSpare, word(0)).reply(kReqReleaseSpare, word(3));
-  EXPECT_EQ(call_route("/6106", R"({"port":4,"hotflag":1})"), kText + "OK");
-  EXPECT_EQ(call_route("/6106", R"({"port":4,"hotflag":0})"), kText + "Error");
+  EXPECT_EQ(call_route("/6106", R"({"port":4,"hotflag":1})"), kTextHead + "OK");
+  EXPECT_EQ(call_route("/6106", R"({"port":4,"hotflag":0})"), kTextHead + "Error");
   EXPECT_EQ(work()[0].code, kReqMakeSpare);
   EXPECT_EQ(work()[1].code, kReqReleaseSpare);
   EXPECT_EQ(work()[1].payload, word(4));
 
   daemon_.reply(kReqRebuildRaid, word(0));
-  EXPECT_EQ(call_route("/6107", R"({"diskport":3,"raidport":11})"), kText + "OK");
+  EXPECT_EQ(call_route("/6107", R"({"diskport":3,"raidport":11})"), kTextHead + "OK");
   EXPECT_EQ(work()[2].payload, word(3) + word(11));
 
-  EXPECT_EQ(call_route("/6108", ""), kText + "0");
-  EXPECT_EQ(call_route("/6109", "1"), kText + "OK");
-  EXPECT_EQ(call_route("/6108", ""), kText + "1");
-  EXPECT_EQ(call_route("/6109", "5"), kText + "OK");
-  EXPECT_EQ(call_route("/6108", ""), kText + "0");
+  EXPECT_EQ(call_route("/6108", ""), kTextHead + "0");
+  EXPECT_EQ(call_route("/6109", "1"), kTextHead + "OK");
+  EXPECT_EQ(call_route("/6108", ""), kTextHead + "1");
+  EXPECT_EQ(call_route("/6109", "5"), kTextHead + "OK");
+  EXPECT_EQ(call_route("/6108", ""), kTextHead + "0");
 }
 
 TEST_F(StorageTest, DeleteNetworkDisksCapsThePortList) {
@@ -254,7 +223,7 @@ TEST_F(StorageTest, DeleteNetworkDisksCapsThePortList) {
   daemon_.reply(kReqDelNas, word(0));
   std::string ports = "9";
   for (int i = 0; i < 39; ++i) ports += ",20";
-  EXPECT_EQ(call_route("/6200", R"({"num":40,"port":[)" + ports + "]}"), kText + "OK");
+  EXPECT_EQ(call_route("/6200", R"({"num":40,"port":[)" + ports + "]}"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(2));
   auto list = payload_as<PortList>(work()[0]);
   EXPECT_EQ(list.count, 33);
@@ -282,7 +251,7 @@ TEST_F(StorageTest, AddNetworkDisksStoresDecodedCredentials) {
   daemon_.reply(kReqAddNas, word(0));
   EXPECT_EQ(call_route("/6201", R"({"num":2,"type":10,"port":[11,37],"vendor":["v"],"address":["h"],)"
                                 R"("directory":["/d"],"userName":["a%20b"],"password":["%26x"]})"),
-            kJson + "{ \"status\": 0, \"res\": 0 }");
+            kJsonHead + "{ \"status\": 0, \"res\": 0 }");
   StoredDisk s{};
   read_disk(devpaths::kKvdb, &s, 11);
   EXPECT_EQ(s.enable, 1);
@@ -306,7 +275,7 @@ TEST_F(StorageTest, SearchSmartRecycleAndRemove) {
   snprintf(found.paths[1], sizeof found.paths[1], "/b");
   daemon_.reply(kReqSearchNas, bytes_of(found));
   EXPECT_EQ(call_route("/6202", R"({"port":3,"serverAddr":"10.0.0.1"})"),
-            kJson + "{ \"resultString\": \"OK\", \"NAS\": [ { \"filePath\": \"\\/a\" }, { \"filePath\": \"\\/b\" } ] }");
+            kJsonHead + "{ \"resultString\": \"OK\", \"NAS\": [ { \"filePath\": \"\\/a\" }, { \"filePath\": \"\\/b\" } ] }");
   auto search = payload_as<NasSearchRequest>(work()[0]);
   EXPECT_EQ(search.port, 3);
   EXPECT_STREQ(search.server, "10.0.0.1");
@@ -314,13 +283,13 @@ TEST_F(StorageTest, SearchSmartRecycleAndRemove) {
   SmartAttr passed{};
   snprintf(passed.text, sizeof passed.text, "SMART PASSED");
   daemon_.reply(kReqSmart, bytes_of(passed));
-  EXPECT_EQ(call_route("/6206", R"({"num":3,"port":[1,2,6]})"), kJson + "{ \"selfEvaluation\": 1 }");
+  EXPECT_EQ(call_route("/6206", R"({"num":3,"port":[1,2,6]})"), kJsonHead + "{ \"selfEvaluation\": 1 }");
   EXPECT_EQ(work()[1].payload, word(6));
 
   daemon_.reply(kReqGetRecycle, word(1) + word(0)).reply(kReqSetRecycle, word(0));
-  EXPECT_EQ(call_route("/6205", ""), kJson + "{ \"mode\": 1, \"esata\": 0 }");
+  EXPECT_EQ(call_route("/6205", ""), kJsonHead + "{ \"mode\": 1, \"esata\": 0 }");
   EXPECT_EQ(work()[2].payload, word(0));
-  EXPECT_EQ(call_route("/6204", R"({"mode":0,"esata":1})"), kJson + "{ \"status\": \"OK\" }");
+  EXPECT_EQ(call_route("/6204", R"({"mode":0,"esata":1})"), kJsonHead + "{ \"status\": \"OK\" }");
   EXPECT_EQ(work()[3].payload, word(0) + word(1));
 }
 
@@ -328,9 +297,9 @@ TEST_F(StorageTest, RemoveDiskPicksTheRequestByType) {
   daemon_.reply(kReqRemoveRaid, word(0)).reply(kReqDelNas, word(0)).reply(kReqRemoveDisk, word(0));
   StoredDisk s = stored_nas(2, 1);
   write_disk(devpaths::kKvdb, &s, 2);
-  EXPECT_EQ(call_route("/6207", R"({"port":11,"hddType":4})"), kText + "OK");
-  EXPECT_EQ(call_route("/6207", R"({"port":9,"hddType":3})"), kText + "OK");
-  EXPECT_EQ(call_route("/6207", R"({"port":2,"hddType":1})"), kText + "OK");
+  EXPECT_EQ(call_route("/6207", R"({"port":11,"hddType":4})"), kTextHead + "OK");
+  EXPECT_EQ(call_route("/6207", R"({"port":9,"hddType":3})"), kTextHead + "OK");
+  EXPECT_EQ(call_route("/6207", R"({"port":2,"hddType":1})"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(5));
   auto w = work();
   EXPECT_EQ(payload_as<RaidRequest>(w[0]).id, 11);
@@ -364,7 +333,7 @@ TEST_F(StorageTest, QuotasReadStoredGroupsAndDisks) {
   snprintf(g.channels, sizeof g.channels, "1100");
   write_group(devpaths::kKvdb, &g);
   std::string out = call_route("/6208", "");
-  EXPECT_EQ(out.rfind(kJson + "{ \"enable\": 1, \"quota_array\": [ { \"channel\": 3, \"video_used\": 40, "
+  EXPECT_EQ(out.rfind(kJsonHead + "{ \"enable\": 1, \"quota_array\": [ { \"channel\": 3, \"video_used\": 40, "
                               "\"video_quota\": 100, \"picture_used\": 5, \"picture_quota\": 10 }, ",
                       0),
             0u)
@@ -379,7 +348,7 @@ TEST_F(StorageTest, SetQuotaTakesAtMostSixteenEntries) {
   daemon_.reply(kReqSetQuota, word(0));
   std::string entries;
   for (int i = 0; i < 20; ++i) entries += std::string(i ? "," : "") + R"({"channel":)" + std::to_string(i) + R"(,"video_quota":7,"picture_quota":8})";
-  EXPECT_EQ(call_route("/6209", R"({"enable":1,"quota_array":[)" + entries + "]}"), kText + "OK");
+  EXPECT_EQ(call_route("/6209", R"({"enable":1,"quota_array":[)" + entries + "]}"), kTextHead + "OK");
   auto q = payload_as<QuotaRecord>(work()[0]);
   EXPECT_EQ(q.count, 16);
   EXPECT_EQ(q.entries[15].channel, 15);
@@ -388,7 +357,7 @@ TEST_F(StorageTest, SetQuotaTakesAtMostSixteenEntries) {
 }
 
 TEST_F(StorageTest, GroupsAreAnnouncedInOrder) {
-  EXPECT_EQ(call_route("/6210", R"({"group_enable":1,"channel":["11","0011"]})"), kText + "OK");
+  EXPECT_EQ(call_route("/6210", R"({"group_enable":1,"channel":["11","0011"]})"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(4));
   EXPECT_EQ(daemon_.codes(), (std::vector<int32_t>{kReqGroupMode, kReqGroup, kReqGroup, kReqGroupsChanged}));
   auto g = payload_as<GroupRecord>(daemon_.requests()[2]);
@@ -396,10 +365,10 @@ TEST_F(StorageTest, GroupsAreAnnouncedInOrder) {
   EXPECT_STREQ(g.channels, "0011");
   EXPECT_EQ(get_param_int(devpaths::kKvdb, "group_mode", 0), 1);
   // Already enabled: no second mode notice.
-  EXPECT_EQ(call_route("/6210", R"({"group_enable":1,"channel":[]})"), kText + "OK");
+  EXPECT_EQ(call_route("/6210", R"({"group_enable":1,"channel":[]})"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(5));
   EXPECT_EQ(daemon_.codes().back(), kReqGroupsChanged);
-  EXPECT_EQ(call_route("/6210", R"({"group_enable":0})"), kText + "OK");
+  EXPECT_EQ(call_route("/6210", R"({"group_enable":0})"), kTextHead + "OK");
   ASSERT_TRUE(daemon_.wait_requests(6));
   EXPECT_EQ(daemon_.requests().back().payload, word(0));
   EXPECT_EQ(get_param_int(devpaths::kKvdb, "group_mode", 9), 0);
@@ -409,12 +378,12 @@ TEST_F(StorageTest, EsataBackupSettingsAndStatus) {
   daemon_.reply(kReqBackupSet, word(0));
   EXPECT_EQ(call_route("/6221", R"({"stopBackup":0,"enable":1,"streamType":1,"fileType":2,"recycle":1,)"
                                 R"("backupTime":"02:00","channel":"1111","device":3,"port":17})"),
-            kJson + "{ \"result\": 0 }");
+            kJsonHead + "{ \"result\": 0 }");
   EXPECT_EQ(call_route("/6220", ""),
-            kJson + "{ \"enable\": 1, \"streamType\": 1, \"fileType\": 2, \"recycle\": 1, \"channel\": \"1111\", "
+            kJsonHead + "{ \"enable\": 1, \"streamType\": 1, \"fileType\": 2, \"recycle\": 1, \"channel\": \"1111\", "
                     "\"backupTime\": \"02:00\", \"device\": 3, \"port\": 17 }");
   // Stopping keeps the stored settings.
-  EXPECT_EQ(call_route("/6221", R"({"stopBackup":1,"enable":0})"), kJson + "{ \"result\": 0 }");
+  EXPECT_EQ(call_route("/6221", R"({"stopBackup":1,"enable":0})"), kJsonHead + "{ \"result\": 0 }");
   EXPECT_NE(call_route("/6220", "").find("\"enable\": 1"), std::string::npos);
   EXPECT_EQ(work()[1].payload, word(1));
 
@@ -425,7 +394,7 @@ TEST_F(StorageTest, EsataBackupSettingsAndStatus) {
   st.capacity = 9;
   daemon_.reply(kReqBackupStatus, bytes_of(st));
   EXPECT_EQ(call_route("/6222", ""),
-            kJson + "{ \"status\": 1, \"percent\": \"12.2\", \"last_time\": \"2026-01-02\", \"capacity\": 9 }");
+            kJsonHead + "{ \"status\": 1, \"percent\": \"12.2\", \"last_time\": \"2026-01-02\", \"capacity\": 9 }");
 }
 
 TEST_F(StorageTest, ExportDiskFormatAndBackupState) {
@@ -434,12 +403,12 @@ TEST_F(StorageTest, ExportDiskFormatAndBackupState) {
   disks[1].port = 17;
   disks[1].type = kExportDiskType;
   daemon_.reply(kReqExportDisk, bytes_of(disks));
-  EXPECT_EQ(call_route("/6223", ""), kJson + "{ \"port\": 17, \"result\": 0 }");
+  EXPECT_EQ(call_route("/6223", ""), kJsonHead + "{ \"port\": 17, \"result\": 0 }");
   daemon_.silence(kReqExportDisk).reply(kReqExportDisk, bytes_of(disks[0]));
-  EXPECT_EQ(call_route("/6223", ""), kJson + "{ \"result\": -1 }");
+  EXPECT_EQ(call_route("/6223", ""), kJsonHead + "{ \"result\": -1 }");
 
   daemon_.reply(kReqFormatEsata, word(0));
-  EXPECT_EQ(call_route("/6224", R"({"port":17})"), kJson + "{ \"result\": 0 }");
+  EXPECT_EQ(call_route("/6224", R"({"port":17})"), kJsonHead + "{ \"result\": 0 }");
   EXPECT_EQ(call_route("/6224", R"({"port":37})"), kJsonError);
   EXPECT_EQ(call_route("/6224", "x"), kJsonError);
   EXPECT_EQ(call_route("/6224", ""), kJsonError);
@@ -450,9 +419,9 @@ TEST_F(StorageTest, ExportDiskFormatAndBackupState) {
   fi.port = 3;
   fi.type = 1;
   daemon_.reply(kReqFormatInfo, bytes_of(fi)).reply(kReqAutoBackupStatus, word(1)).reply(kReqAutoBackupStop, word(0));
-  EXPECT_EQ(call_route("/6227", ""), kJson + "{ \"status\": 1, \"port\": 3, \"type\": 1, \"percent\": 50 }");
-  EXPECT_EQ(call_route("/6225", ""), kJson + "{ \"status\": 1 }");
-  EXPECT_EQ(call_route("/6226", ""), kJson + "{ \"result\": 0 }");
+  EXPECT_EQ(call_route("/6227", ""), kJsonHead + "{ \"status\": 1, \"port\": 3, \"type\": 1, \"percent\": 50 }");
+  EXPECT_EQ(call_route("/6225", ""), kJsonHead + "{ \"status\": 1 }");
+  EXPECT_EQ(call_route("/6226", ""), kJsonHead + "{ \"result\": 0 }");
 }
 
 TEST_F(StorageTest, RepliesThatDoNotHoldARecordAreIgnored) {
@@ -467,3 +436,40 @@ TEST_F(StorageTest, RepliesThatDoNotHoldARecordAreIgnored) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '{'), 1 + kNasPaths);
 }
 }  // namespace
+
+// ---- Golden table: routes, codes, waits and reply widths as the device defines them ----
+
+TEST(StorageGolden, RoutesCodesWaitsAndReplies) {
+  expect_module_routes("storage", {
+      {"/6100", "on_get_disk_info"}, {"/6101", "on_set_disk_info"}, {"/6102", "on_format_disk"},
+      {"/6103", "on_get_format_progress"}, {"/6104", "on_create_raid"}, {"/6105", "on_remove_raid"},
+      {"/6106", "on_set_hot_space"}, {"/6107", "on_rebuild_raid"}, {"/6108", "on_get_raid_mode"},
+      {"/6109", "on_set_raid_mode"}, {"/6200", "on_del_disk_nas"}, {"/6201", "on_add_disk_nas"},
+      {"/6202", "on_search_disk_nas"}, {"/6203", "on_update_disk_nas"}, {"/6204", "on_set_recycle_mode"},
+      {"/6205", "on_get_recycle_mode"}, {"/6206", "on_get_smart_attr"}, {"/6207", "on_del_disk"},
+      {"/6208", "on_get_quota_info"}, {"/6209", "on_set_quota_info"}, {"/6210", "on_set_disk_group"},
+      {"/6220", "on_get_esata_auto_backup_info"}, {"/6221", "on_set_esata_auto_backup_info"},
+      {"/6222", "on_get_esata_auto_backup_status"}, {"/6223", "on_get_export_disk_info"},
+      {"/6224", "on_format_esata_disk_web"}, {"/6225", "on_cgi_get_auto_backup_status"},
+      {"/6226", "on_cgi_set_auto_backup_stop"}, {"/6227", "on_cgi_get_format_info"},
+  });
+  expect_codes({
+      {kReqDiskInfo, 3433, 1000},     {kReqDiskSetting, 3435, 1000}, {kReqFormat, 3434, 15000},
+      {kReqFormatLegacy, 3402, 6000}, {kReqCreateRaid, 3420, 6000},  {kReqRemoveRaid, 3421, 1000},
+      {kReqMakeSpare, 3423, 1000},    {kReqReleaseSpare, 3424, 1000}, {kReqRebuildRaid, 3425, 1000},
+      {kReqDelNas, 3508, 1000},       {kReqAddNas, 3507, 1000},      {kReqSearchNas, 3440, 6000},
+      {kReqUpdateNas, 3439, 1000},    {kReqSetRecycle, 3475, 1000},  {kReqGetRecycle, 3431, 1000},
+      {kReqSmart, 3403, 1000},        {kReqRemoveDisk, 3496, 1000},  {kReqGetQuota, 3529, 1000},
+      {kReqSetQuota, 3530, 1000},     {kReqGroupMode, 3442, 1000},   {kReqGroup, 3436, 1000},
+      {kReqGroupsChanged, 1307, 1000}, {kReqBackupSet, 1316, 1000},  {kReqBackupStatus, 1317, 1000},
+      {kReqExportDisk, 3457, 1000},   {kReqFormatEsata, 3535, 3000}, {kReqAutoBackupStatus, 3536, 1000},
+      {kReqAutoBackupStop, 3537, 1000}, {kReqFormatInfo, 3540, 1000},
+  });
+  expect_replies(storage_reply_table(), {
+      {6316, 4}, {6317, 48}, {8402, 4}, {8434, 4}, {8403, 40}, {8420, 4}, {8421, 4}, {8496, 4},
+      {8423, 4}, {8424, 4}, {8425, 4}, {8431, 8}, {8433, 464}, {8439, 4}, {8507, 4}, {8440, 16388},
+      {8457, 184}, {8475, 4}, {8508, 4},
+      {8529, 328},  // whole quota records: a 20-byte width let the entry count run past the payload
+      {8530, 4}, {8535, 4}, {8536, 4}, {8537, 4}, {8540, 12},
+  });
+}

@@ -111,3 +111,41 @@ TEST_F(DispatchTest, FindOfEmptyTextIsTheFirstFreeSlot) {
   WebResUnregister(r, 1);
 }
 }  // namespace
+
+// ---- The linked modules and the route listing ----
+
+// Raised by each module as its routes land; 421 when all have.
+constexpr int kExpectedRoutes = 43;
+
+TEST(ModuleList, EveryModuleIsLinkedInItsOrderAndEveryRouteRegistered) {
+  const char* order[] = {"storage", "status", "video",  "camera", "record", "network",
+                         "stream",  "ptz",    "system", "aging",  "alarm"};
+  ASSERT_EQ(WebModuleCount(), 11);
+  int total = 0;
+  for (int i = 0; i < 11; ++i) {
+    const WebModule* m = WebModuleAt(i);
+    ASSERT_NE(m, nullptr) << order[i] << " is not linked";
+    EXPECT_STREQ(m->name, order[i]);
+    total += m->count;
+  }
+  EXPECT_EQ(total, kExpectedRoutes);
+  EXPECT_EQ(WebResRegisteredCount(), kExpectedRoutes);
+}
+
+TEST(ModuleList, WebcgiListsEveryRouteWithItsModuleAndHandler) {
+  std::string cmd = std::string("env -u GATEWAY_INTERFACE ") + NVR_BIN_DIR + "/webcgi --routes";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::vector<std::string> lines;
+  char line[256];
+  while (fgets(line, sizeof line, p)) lines.push_back(line);
+  EXPECT_EQ(pclose(p), 0);
+  ASSERT_EQ(lines.size(), static_cast<size_t>(kExpectedRoutes));
+  EXPECT_EQ(lines.front(), "/6100\tstorage\ton_get_disk_info\n");
+  EXPECT_EQ(lines.back(), "/vb.htm\tsystem\ton_http_option\n");
+  // Under a web server the words of a query never list the table.
+  p = popen((std::string("GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=GET ") + NVR_BIN_DIR + "/webcgi --routes").c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(fgets(line, sizeof line, p), nullptr);
+  pclose(p);
+}

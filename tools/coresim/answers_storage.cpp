@@ -86,32 +86,16 @@ struct StorageState {
   }
 };
 
-template <class T>
-T read_as(const CoreRequest& req) {
-  T v;
-  record_from(req.payload, &v);
-  return v;
-}
+std::string status(int32_t v) { return status_word(v); }
 
-std::string status(int32_t v) { return bytes_of(v); }
-
-// Notices that need no reply: runs `fn` on the state and stays silent.
 template <class Fn>
 Answer silent(Fn fn) {
-  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
-    std::lock_guard<std::mutex> lock(dev.mu);
-    fn(dev.part<StorageState>(), req);
-    return {};
-  };
+  return ::silent<StorageState>(fn);
 }
 
-// One answer: runs `fn` on the storage state under the device lock.
 template <class Fn>
 Answer on_state(Fn fn) {
-  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
-    std::lock_guard<std::mutex> lock(dev.mu);
-    return {reply_to(req, fn(dev.part<StorageState>(), req))};
-  };
+  return ::on_state<StorageState>(fn);
 }
 
 std::string disk_list(StorageState& s, const CoreRequest&) {

@@ -68,3 +68,35 @@ struct CoreAnswerTable {
 void coresim_register(CoreAnswerRow row);
 // Null for an unknown code. Stays valid when the code is registered again.
 std::shared_ptr<const CoreAnswerRow> coresim_find(int32_t code);
+
+// ---- Helpers for answer files ----
+
+// The request's record (zero-filled where the payload is short).
+template <class T>
+T read_as(const CoreRequest& req) {
+  T v{};
+  record_from(req.payload, &v);
+  return v;
+}
+
+// A one-word status reply payload.
+inline std::string status_word(int32_t v) { return bytes_of(v); }
+
+// One reply: runs fn(State&, req) -> payload under the device lock.
+template <class State, class Fn>
+Answer on_state(Fn fn) {
+  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
+    std::lock_guard<std::mutex> lock(dev.mu);
+    return {reply_to(req, fn(dev.part<State>(), req))};
+  };
+}
+
+// A notice that gets no reply: runs fn(State&, req) under the device lock.
+template <class State, class Fn>
+Answer silent(Fn fn) {
+  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
+    std::lock_guard<std::mutex> lock(dev.mu);
+    fn(dev.part<State>(), req);
+    return {};
+  };
+}

@@ -165,6 +165,8 @@ const IpcReplyRoute kStorageReplies[] = {
 };
 }  // namespace
 
+std::span<const IpcReplyRoute> storage_reply_table() { return kStorageReplies; }
+
 bool format_succeeded() { return ipc_result() == kFormatDone; }
 
 void on_storage_ipc_callback(void*, void* head, void* payload) {

@@ -2,7 +2,13 @@
 #pragma once
 #include "cgi/dispatchreq.h"
 
+#include <span>
+
+#include "common/ipc.h"
+
 void on_storage_ipc_callback(void* ctx, void* head, void* payload);
+// The rows behind on_storage_ipc_callback.
+std::span<const IpcReplyRoute> storage_reply_table();
 
 // True when the last format request's reply reported success.
 bool format_succeeded();

@@ -10,6 +10,8 @@ const IpcReplyRoute kSystemReplies[] = {
 };
 }  // namespace
 
+std::span<const IpcReplyRoute> system_reply_table() { return kSystemReplies; }
+
 void on_system_ipc_callback(void*, void* head, void* payload) {
   ipc_dispatch_reply(kSystemReplies, head, payload);
 }

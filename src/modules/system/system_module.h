@@ -2,7 +2,11 @@
 #pragma once
 #include "common/ipc.h"
 
+#include <span>
+
 void on_system_ipc_callback(void* ctx, void* head, void* payload);
+// The rows behind on_system_ipc_callback.
+std::span<const IpcReplyRoute> system_reply_table();
 
 // Service commands ("/vb.htm").
 void on_http_option(char* text);
