@@ -14,6 +14,7 @@
 #include "cgi/cgic.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "common/spawn.h"
 #include "platform/kv_std.h"
 #include "platform/kvdb.h"
 #include "platform/kvfs.h"
@@ -100,17 +101,13 @@ int IsFileExisted(const char* path) {
 
 int RemoveFile(const char* src, const char* dst) {
   if (!src || !dst) return -1;
-  char cmd[512];
-  snprintf(cmd, sizeof cmd, "/bin/mv %s %s", shell_quote(src).c_str(), shell_quote(dst).c_str());
-  kv_system(cmd);
+  run_argv({"/bin/mv", src, dst});
   return 0;
 }
 
 int DeleteFile(const char* path) {
   if (!path) return -1;
-  char cmd[512];
-  snprintf(cmd, sizeof cmd, "/bin/rm %s", shell_quote(path).c_str());
-  kv_system(cmd);
+  run_argv({"/bin/rm", path});
   return 0;
 }
 
@@ -127,7 +124,6 @@ std::string shell_quote(const std::string& s) {
   return out + "'";
 }
 
-std::string shell_dev_path(const char* device_path) { return shell_quote(dev_path(device_path)); }
 
 namespace {
 void mac_of(const char* ifname, char* out, const char* fallback) {

@@ -36,8 +36,6 @@ int web_system(const char* cmd);
 // Single-quotes a value for the shell ('it'\''s').
 std::string shell_quote(const std::string& s);
 
-// Root-resolved device path, quoted for the shell.
-std::string shell_dev_path(const char* device_path);
 
 int get_mac_addr(char* eth0, char* eth1);
 

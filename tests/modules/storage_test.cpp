@@ -139,6 +139,32 @@ TEST_F(StorageTest, SetDiskStoresThenNotifiesAndLogs) {
     EXPECT_EQ(call_route("/6101", bad), "") << bad;
 }
 
+// A write the database refuses is an error answer with nothing sent, never "OK".
+TEST_F(StorageTest, FailedWritesAnswerTheErrorAndAnnounceNothing) {
+  kvdb_fail_writes("disk");
+  kvdb_fail_writes("params");
+  kvdb_fail_writes("esata_auto_backup");
+  struct Case {
+    const char* route;
+    const char* text;
+  };
+  for (Case c : {Case{"/6101", R"({"portId":5,"property":0})"}, Case{"/6109", "1"},
+                 Case{"/6203", R"({"port":12,"type":3,"address":"10.0.0.1"})"},
+                 Case{"/6210", R"({"group_enable":0})"}})
+    EXPECT_EQ(call(c.route, c.text), kTextError) << c.route;
+  EXPECT_EQ(call("/6221", R"({"stopBackup":0,"enable":1})"), kJsonError);
+  EXPECT_TRUE(daemon_.requests().empty());
+  EXPECT_EQ(get_param_int(devpaths::kKvdb, "raidmode", -1), 0);
+}
+
+// Numbers are read whole: a value that wraps around 32 bits is refused, not taken as a small one.
+TEST_F(StorageTest, NumbersThatWrapAreRefused) {
+  for (const char* text : {"4294967297", "1x", "", " ", "+", "0x1"}) EXPECT_EQ(call("/6102", text), "") << text;
+  EXPECT_EQ(call("/6105", "4294967306"), "");
+  EXPECT_EQ(call("/6103", "16\n"), kTextHead + "OK");
+  EXPECT_TRUE(daemon_.requests().empty());
+}
+
 TEST_F(StorageTest, FormatAnswersAndLogsItsResult) {
   const struct {
     int32_t reply;

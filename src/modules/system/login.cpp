@@ -15,6 +15,7 @@
 
 #include "cgi/cgic.h"
 #include "common/ipc.h"
+#include "common/spawn.h"
 #include "proto/system_proto.h"
 #include "common/json_util.h"
 #include "base/paths.h"
@@ -150,7 +151,7 @@ bool replace_language_list(const char* text) {
 
 void config_ssl_params() {
   for (const char* dir : {devpaths::kSslDir, devpaths::kSslTmpDir})
-    if (access(dev_path(dir).c_str(), F_OK) != 0) web_system(("mkdir " + shell_dev_path(dir)).c_str());
+    if (access(dev_path(dir).c_str(), F_OK) != 0) run_argv({"mkdir", dev_path(dir).c_str()});
 }
 
 int get_session_id(char* buf) {

@@ -1,5 +1,7 @@
 // Service commands of "/vb.htm": name=value pairs joined by '&', each run
 // through a small hashed command table.
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "common/ipc.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "common/spawn.h"
 #include "common/web_utils.h"
 #include "modules/system/system_module.h"
 #include "proto/system_proto.h"
@@ -44,8 +47,7 @@ bool chip_text_ok(const char* s) {
 
 int write_chip_info(const char* chip) {
   if (strlen(chip) != kChipLen || !chip_text_ok(chip)) return -1;
-  std::string cmd = std::string("kvchip_update ") + shell_quote(chip);
-  return kv_system(cmd.c_str()) == 0 ? 0 : -1;
+  return run_argv({"kvchip_update", chip}) == 0 ? 0 : -1;
 }
 
 void cmd_setlang(ArgPair* arg) {
@@ -67,22 +69,20 @@ void cmd_hotplug(ArgPair* arg) {
 }
 
 void cmd_oemclean(ArgPair*) {
-  const std::string nand2 = shell_dev_path(devpaths::kNand2);
-  const std::string bin = shell_dev_path(devpaths::kAppBin);
-  const std::string www = shell_dev_path(devpaths::kAppWww);
-  const std::string app = shell_dev_path(devpaths::kNandApp);
-  const std::string steps[] = {
-      "cp " + nand2 + "/logo.jpg_bk " + bin + "/logo.jpg > /dev/null",
-      "cp " + nand2 + "/gui.rcc_bk " + bin + "/gui.rcc > /dev/null",
-      "rm " + nand2 + "/* > /dev/null",
-      "tar -zxvf " + www + "/web.tar.gz -C " + www + "/ > /dev/null",
-      "touch " + app + "/eraseip",
-      "touch " + app + "/eraseuser",
-  };
-  for (const auto& s : steps) kv_system(s.c_str());
+  const std::string nand2 = dev_path(devpaths::kNand2);
+  const std::string bin = dev_path(devpaths::kAppBin);
+  const std::string www = dev_path(devpaths::kAppWww);
+  const std::string app = dev_path(devpaths::kNandApp);
+  run_argv({"cp", (nand2 + "/logo.jpg_bk").c_str(), (bin + "/logo.jpg").c_str()});
+  run_argv({"cp", (nand2 + "/gui.rcc_bk").c_str(), (bin + "/gui.rcc").c_str()});
+  // The one step that needs the shell: its wildcard. The directory is quoted.
+  kv_system(("rm " + shell_quote(nand2) + "/* > /dev/null 2>&1").c_str());
+  run_argv({"tar", "-zxvf", (www + "/web.tar.gz").c_str(), "-C", (www + "/").c_str()});
+  run_argv({"touch", (app + "/eraseip").c_str()});
+  run_argv({"touch", (app + "/eraseuser").c_str()});
   set_param_int(devpaths::kKvdb, "oem_type", 0);
-  kv_system(("touch " + app + "/eraseall").c_str());
-  kv_system("sync");
+  run_argv({"touch", (app + "/eraseall").c_str()});
+  run_argv({"sync"});
   reply("OK");
 }
 
@@ -248,7 +248,7 @@ int is_httpoption_no_arg(const char* text) {
 int get_chip_info(char* buf, int size) {
   if (!buf || size <= 0) return -1;
   const std::string file = dev_path(devpaths::kChipInfo);
-  kv_system(("kvchip_update -r 32 > " + shell_quote(file)).c_str());
+  run_argv({"kvchip_update", "-r", "32"}, file.c_str());
   FILE* f = fopen(file.c_str(), "r");
   if (!f) return -1;
   char line[128];
@@ -261,7 +261,7 @@ int get_chip_info(char* buf, int size) {
     }
   }
   fclose(f);
-  kv_system(("rm -f " + shell_quote(file)).c_str());
+  unlink(file.c_str());
   return rc;
 }
 
