@@ -1,6 +1,7 @@
 #include "common/fields.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/text.h"
 
@@ -137,5 +138,12 @@ void fields_from_json(const json_object* req, void* rec, Fields fields) {
 bool fields_apply(const json_object* req, void* rec, Fields f) {
   if (!fields_check(req, f)) return false;
   fields_from_json(req, rec, f);
+  return true;
+}
+
+bool fields_parse(const char* text, void* rec, Fields f, JsonPtr* keep) {
+  JsonPtr req = json_parse(text);
+  if (!req || !fields_apply(req.get(), rec, f)) return false;
+  if (keep) *keep = std::move(req);
   return true;
 }

@@ -93,3 +93,6 @@ bool fields_check(const json_object* req, Fields f, const char** failed = nullpt
 void fields_from_json(const json_object* req, void* rec, Fields f);
 // fields_check, then fields_from_json; rec is untouched when the check fails.
 bool fields_apply(const json_object* req, void* rec, Fields f);
+// A request text that must be a JSON object passing the table, into rec.
+// The parsed object goes to *keep when given (for members beyond the table).
+bool fields_parse(const char* text, void* rec, Fields f, JsonPtr* keep = nullptr);

@@ -120,6 +120,13 @@ struct DiskSetting {
 };
 static_assert(sizeof(DiskSetting) == 16);
 
+// Request 3425: the disk that rebuilds the array, then the array.
+struct RebuildRequest {
+  int32_t disk_port;
+  int32_t raid_port;
+};
+static_assert(sizeof(RebuildRequest) == 8);
+
 struct NasSearchRequest {
   int32_t port;
   char server[64];

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/fields.h"
 #include "common/reply.h"
 #include "common/json_util.h"
 #include "base/paths.h"
@@ -121,21 +122,17 @@ void on_get_disk_info(char*) { ipc_request(on_storage_ipc_callback, kReqDiskInfo
 
 namespace {
 // Ports count from 0 here although the disk list reports 1..36.
-constexpr JsonRule kDiskInfoRules[] = {
-    {"portId", true, JsonType::kInt, 0, kMaxDisks - 1},
-    {"property", true, JsonType::kInt, 0, 1},
+constexpr Field kDiskSettingFields[] = {
+    FIELD_REQ(DiskSetting, port, "portId", 0, kMaxDisks - 1),
+    FIELD_REQ(DiskSetting, property, "property", 0, 1),
+    FIELD(DiskSetting, group, "group"),
+    FIELD(DiskSetting, priv, "private"),
 };
-bool check_disk_info(json_object* req) { return json_check(req, kDiskInfoRules); }
 }  // namespace
 
 void on_set_disk_info(char* text) {
-  JsonPtr req = json_parse(text);
-  if (!req || !check_disk_info(req.get())) return;
   DiskSetting setting{};
-  json_get_int(req.get(), "portId", &setting.port);
-  json_get_int(req.get(), "property", &setting.property);
-  json_get_int(req.get(), "group", &setting.group);
-  json_get_int(req.get(), "private", &setting.priv);
+  if (!fields_parse(text, &setting, kDiskSettingFields)) return;
   StoredDisk disk{};
   read_disk(devpaths::kKvdb, &disk, setting.port);
   disk.port = setting.port;
@@ -166,25 +163,21 @@ void on_get_format_progress(char* text) {
 }
 
 namespace {
-constexpr JsonRule kRaidRules[] = {
-    {"id", true, JsonType::kInt, 10, 15},
-    {"enable", true, JsonType::kInt, INT32_MIN, INT32_MAX},
-    {"sata_port", true, JsonType::kInt, 0, INT32_MAX},
-    {"sata_cnt", true, JsonType::kInt, 0, INT32_MAX},
-    {"level", true, JsonType::kInt, 0, INT32_MAX},
+constexpr Field kRaidFields[] = {
+    FIELD_REQ(RaidRequest, id, "id", 10, 15),
+    FIELD_REQ(RaidRequest, enable, "enable", INT32_MIN, INT32_MAX),
+    FIELD_REQ(RaidRequest, member_count, "sata_cnt", 0, INT32_MAX),
+    FIELD_REQ(RaidRequest, level, "level", 0, INT32_MAX),
 };
-bool check_raid_info(json_object* req) { return json_check(req, kRaidRules); }
+// The member ports come as a bit mask, not a record field.
+constexpr JsonRule kRaidPortsRule[] = {{"sata_port", true, JsonType::kInt, 0, INT32_MAX}};
 }  // namespace
 
 void on_create_raid(char* text) {
-  JsonPtr req = json_parse(text);
-  if (!req || !check_raid_info(req.get())) return;
+  JsonPtr req;
   RaidRequest raid{};
   int ports = 0;
-  json_get_int(req.get(), "id", &raid.id);
-  json_get_int(req.get(), "enable", &raid.enable);
-  json_get_int(req.get(), "level", &raid.level);
-  json_get_int(req.get(), "sata_cnt", &raid.member_count);
+  if (!fields_parse(text, &raid, kRaidFields, &req) || !json_check(req.get(), kRaidPortsRule)) return;
   json_get_int(req.get(), "sata_port", &ports);
   if (raid.member_count > kMaxRaidMembers) raid.member_count = kMaxRaidMembers;
   int n = 0;
@@ -199,23 +192,28 @@ void on_remove_raid(char* text) {
   ipc_request(on_storage_ipc_callback, kReqRemoveRaid, raid, ErrMode::kText);
 }
 
+namespace {
+struct HotSpare {
+  int32_t port;
+  int32_t hotflag;
+};
+constexpr Field kHotSpareFields[] = {FIELD(HotSpare, port, "port"), FIELD(HotSpare, hotflag, "hotflag")};
+constexpr Field kRebuildFields[] = {
+    FIELD(RebuildRequest, disk_port, "diskport"),
+    FIELD(RebuildRequest, raid_port, "raidport"),
+};
+}  // namespace
+
 void on_set_hot_space(char* text) {
-  JsonPtr req = json_parse(text);
-  if (!req) return;
-  int32_t port = 0;
-  int hotflag = 0;
-  json_get_int(req.get(), "port", &port);
-  json_get_int(req.get(), "hotflag", &hotflag);
-  ipc_request(on_storage_ipc_callback, hotflag ? kReqMakeSpare : kReqReleaseSpare, port, ErrMode::kText);
+  HotSpare spare{};
+  if (!fields_parse(text, &spare, kHotSpareFields)) return;
+  ipc_request(on_storage_ipc_callback, spare.hotflag ? kReqMakeSpare : kReqReleaseSpare, spare.port, ErrMode::kText);
 }
 
 void on_rebuild_raid(char* text) {
-  JsonPtr req = json_parse(text);
-  if (!req) return;
-  int32_t ports[2] = {0, 0};
-  json_get_int(req.get(), "diskport", &ports[0]);
-  json_get_int(req.get(), "raidport", &ports[1]);
-  ipc_request(on_storage_ipc_callback, kReqRebuildRaid, ports, ErrMode::kText);
+  RebuildRequest rebuild{};
+  if (!fields_parse(text, &rebuild, kRebuildFields)) return;
+  ipc_request(on_storage_ipc_callback, kReqRebuildRaid, rebuild, ErrMode::kText);
 }
 
 void on_get_raid_mode(char*) {
