@@ -106,10 +106,29 @@ TEST_F(StorageTest, DiskListSaysNoOnlyWithoutAnyDisk) {
   EXPECT_NE(call_route("/6100", "").find("\"resultString\": \"OK\""), std::string::npos);
 }
 
-TEST_F(StorageTest, SilentDaemonGivesTheJsonError) {
-  EXPECT_EQ(call_route("/6100", ""), kJsonError);
-  EXPECT_EQ(call_route("/6205", ""), kJsonError);
-  EXPECT_EQ(call_route("/6104", R"({"id":10,"enable":1,"sata_port":3,"sata_cnt":2,"level":1})"), kTextError);
+// Every waited route answers its error form when the daemon stays silent.
+TEST_F(StorageTest, SilentDaemonGivesEachRouteItsErrorForm) {
+  fast_silence();
+  const std::string& J = kJsonError;
+  const std::string& T = kTextError;
+  struct Case {
+    const char* route;
+    const char* text;
+    const std::string& answer;
+  };
+  const Case cases[] = {
+      {"/6100", "", J}, {"/6102", "1", J},
+      {"/6104", R"({"id":10,"enable":1,"sata_port":3,"sata_cnt":2,"level":1})", T},
+      {"/6105", "10", T}, {"/6106", R"({"port":4,"hotflag":1})", T},
+      {"/6107", R"({"diskport":4,"raidport":10})", T}, {"/6200", R"({"num":1,"port":[9]})", T},
+      {"/6201", R"({"num":1,"port":[12],"address":["10.0.0.1"]})", T},
+      {"/6202", R"({"port":9,"serverAddr":"10.0.0.1"})", J}, {"/6203", R"({"port":12,"type":3})", T},
+      {"/6204", R"({"mode":1,"esata":0})", J}, {"/6205", "", J}, {"/6206", R"({"port":[1]})", J},
+      {"/6207", R"({"port":2,"hddType":1})", T}, {"/6208", "", J}, {"/6209", R"({"enable":1})", T},
+      {"/6221", R"({"stopBackup":1})", J}, {"/6222", "", J}, {"/6223", "", J}, {"/6224", R"({"port":17})", J},
+      {"/6225", "", J}, {"/6226", "", J}, {"/6227", "", J},
+  };
+  for (const Case& c : cases) EXPECT_EQ(call(c.route, c.text), c.answer) << c.route;
 }
 
 TEST_F(StorageTest, SetDiskStoresThenNotifiesAndLogs) {
