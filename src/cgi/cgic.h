@@ -44,6 +44,10 @@ void cgiInitFromEnvironment(FILE* in, FILE* out);
 void cgiDealGet();
 void cgiDealPost();
 void cgiDealUpload();
+// Called by an upload route's handler that keeps the file it was given (moves
+// it on, or leaves it for a later request); otherwise the moved upload is
+// removed when the request ends, so /tmp (a RAM disk) never fills up.
+void cgiKeepUpload();
 
 bool cgiTextEqualNoCase(const char* a, const char* b);
 bool cgiTextBeginsNoCase(const char* text, const char* prefix);

@@ -112,7 +112,10 @@ void param_suffix(char (&out)[kParamMax + 4]) {
   if (n > kParamMax) n = kParamMax;
   snprintf(out, sizeof out, " & %.*s", static_cast<int>(n), p);
 }
+bool g_upload_kept = false;
 }  // namespace
+
+void cgiKeepUpload() { g_upload_kept = true; }
 
 void cgiDealUpload() {
   char route[kRouteSize];
@@ -151,5 +154,8 @@ void cgiDealUpload() {
   }
   e->keepFile = 1;
   snprintf(text, sizeof text, "%s%s", path, suffix);
+  g_upload_kept = false;
   DispatchWebReq(route, text);
+  // Not taken over: the release removes it (the entry now names the moved file).
+  if (!g_upload_kept) e->keepFile = 0;
 }

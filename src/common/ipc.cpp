@@ -51,6 +51,9 @@ void trampoline(void* ctx, void* head, void* payload) {
   Channel& ch = channel();
   std::lock_guard<std::mutex> lk(ch.mu);
   if (!ch.forwarding || !ch.cb) return;
+  // One answer per request: once a converter has answered (or handed back a
+  // result), repeated replies are dropped. Streams set the flag only at their end.
+  if (g_callback_done.load() != 0) return;
   t_in_callback = true;
   ch.cb(ctx, head, payload);
   t_in_callback = false;

@@ -19,7 +19,9 @@ extern std::atomic<int32_t> g_callback_done;
 // unless nowait is 1, waits up to the code's polls for a callback to set the
 // flag. Replies reach cb on the reader thread, one at a time; once the wait
 // has given up, later replies of the request are dropped, so the handler's
-// error answer is the whole answer. -1 for a null cb (nothing opened), else 0.
+// error answer is the whole answer; once a callback has set the flag, later
+// replies are dropped too (one answer per request). -1 for a null cb
+// (nothing opened), else 0.
 // Called from a reply callback it only sends, on the open channel, without
 // waiting; cgi_stop_ipc is then a no-op. A bare code waits the default 40 s.
 int cgi_start_ipc(IpcCallback cb, IpcCode code, int len, const void* data, int nowait);

@@ -1,5 +1,6 @@
 #include "common/json_util.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -31,6 +32,21 @@ JsonGet typed_member(const json_object* obj, const char* key, json_type type, js
 JsonPtr json_parse(const char* text) {
   if (!text) return nullptr;
   return JsonPtr(json_tokener_parse(text));
+}
+
+JsonPtr json_parse_whole(const char* text) {
+  if (!text) return nullptr;
+  json_tokener* tok = json_tokener_new();
+  if (!tok) return nullptr;
+  size_t len = strlen(text);
+  JsonPtr v(json_tokener_parse_ex(tok, text, static_cast<int>(len)));
+  bool done = json_tokener_get_error(tok) == json_tokener_success;
+  size_t used = json_tokener_get_parse_end(tok);
+  json_tokener_free(tok);
+  if (!v || !done) return nullptr;
+  for (size_t i = used; i < len; ++i)
+    if (!isspace(static_cast<unsigned char>(text[i]))) return nullptr;
+  return v;
 }
 
 bool json_value_int(const json_object* v, int* out) {

@@ -14,6 +14,9 @@ using JsonPtr = std::unique_ptr<json_object, JsonDeleter>;
 
 // Parsed text, or null for a null text or a parse error.
 JsonPtr json_parse(const char* text);
+// As json_parse, but only white space may follow the value: text that is
+// stored as it was parsed must hold nothing else.
+JsonPtr json_parse_whole(const char* text);
 
 enum class JsonGet { kOk, kMissing, kBadType };
 

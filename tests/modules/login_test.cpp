@@ -323,12 +323,22 @@ TEST_F(LanguageTest, RefusedSilentlyAndUnchanged) {
       replaced(language_list(19), R"("en-US")", R"("\u0000x")"),
       replaced(language_list(19), R"("value":"l3")", R"("value":"")"),
       replaced(language_list(19), R"("name":"L")", R"("name":7)"),
+      language_list(19) + "junk",
+      language_list(19) + "{}",
       "not json",
   };
   for (const std::string& body : bad) {
     EXPECT_EQ(call_route("/1001", body), "") << body;
     EXPECT_EQ(live(), "old\n") << body;
   }
+}
+
+TEST_F(LanguageTest, StoredAsParsedAndLeftoverStagingReplaced) {
+  root_.write_file(devpaths::kLanguagesBak, "half a list from a killed writer");
+  std::string body = language_list(19);
+  EXPECT_EQ(call_route("/1001", " " + replaced(body, ",", " , ") + "\n\t"), std::string(kText) + "OK");
+  EXPECT_EQ(live(), body + "\n");
+  EXPECT_FALSE(root_.exists(devpaths::kLanguagesBak));
 }
 
 TEST_F(LanguageTest, StagingFailureLeavesTheLiveList) {

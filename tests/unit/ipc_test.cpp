@@ -268,6 +268,17 @@ TEST_F(IpcTest, SeveralRepliesToOneRequestReachTheCallbackInOrder) {
   EXPECT_EQ(out_.text(), "Content-type: text/plain\r\n\r\nabcd");
 }
 
+TEST_F(IpcTest, RepeatedRepliesGiveOneAnswer) {
+  FakeDaemon d;
+  d.reply(3433, int_bytes(1)).reply(3433, int_bytes(2)).reply(3433, int_bytes(3));
+  EXPECT_EQ(cgi_start_ipc(on_test_ipc_callback, IpcCode{3433}, 0, nullptr, 0), 0);
+  ASSERT_TRUE(d.wait_replies_sent(3));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  cgi_stop_ipc();
+  EXPECT_EQ(out_.text(), "Content-type: application/json\r\n\r\n{\"value\":1}");
+  EXPECT_EQ(g_converted, 1);
+}
+
 TEST_F(IpcTest, StatusStoredInTheFlagReachesTheHandler) {
   FakeDaemon d;
   d.reply(3701, int_bytes(2));

@@ -210,7 +210,7 @@ std::vector<std::string> g_texts;
 std::string g_file_seen;
 std::string g_stdin_seen;
 
-void record(char* text) {
+void record_only(char* text) {
   g_texts.push_back(text);
   std::string path = std::string(text).substr(0, std::string(text).find(" & "));
   g_file_seen.clear();
@@ -218,6 +218,12 @@ void record(char* text) {
     for (int c; (c = getc(f)) != EOF;) g_file_seen += static_cast<char>(c);
     fclose(f);
   }
+}
+
+// A route that keeps what it was given.
+void record(char* text) {
+  record_only(text);
+  cgiKeepUpload();
 }
 
 void record_stdin(char* text) {
@@ -228,17 +234,18 @@ void record_stdin(char* text) {
 }
 
 const WebRes kRoutes[] = {{"/9001", record},       {"/1019", record}, {"/oem", record},
-                          {"/1010", record_stdin}, {"/6082", record}, {"/2079", record}};
+                          {"/1010", record_stdin}, {"/6082", record}, {"/2079", record},
+                          {"/9003", record_only}};
 
 class UploadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     UnregisterWebModules();
-    ASSERT_EQ(WebResRegister(kRoutes, 6), 0);
+    ASSERT_EQ(WebResRegister(kRoutes, 7), 0);
     g_texts.clear();
   }
   void TearDown() override {
-    WebResUnregister(kRoutes, 6);
+    WebResUnregister(kRoutes, 7);
     RegisterWebModules();
   }
   std::pair<int, std::string> post(const char* route, const std::string& body,
@@ -322,6 +329,12 @@ TEST_F(UploadTest, AnUploadNeverReplacesAFile) {
   auto top = dir_names(root_.dir());
   std::sort(top.begin(), top.end());
   EXPECT_EQ(top, (std::vector<std::string>{"mnt", "opt", "tmp", "var"}));
+}
+
+TEST_F(UploadTest, AnUploadNoHandlerKeepsIsRemovedAtTheEnd) {
+  EXPECT_EQ(upload("big.bin", std::string(1 << 16, 'z'), "", "/9003"), tmp() + "/big.bin");
+  EXPECT_EQ(g_file_seen.size(), 1u << 16);  // the handler saw it whole
+  EXPECT_TRUE(tmp_names().empty());
 }
 
 TEST_F(UploadTest, ParamSuffixAndInPlaceRoutes) {

@@ -138,6 +138,7 @@ bool valid_language_list(const json_object* req) {
 bool replace_language_list(const char* text) {
   const std::string staging = dev_path(devpaths::kLanguagesBak);
   const std::string live = dev_path(devpaths::kLanguages);
+  unlink(staging.c_str());  // a leftover of a writer that was killed
   FILE* f = fopen(staging.c_str(), "w+");
   if (!f) return false;
   bool ok = fputs(text, f) >= 0 && fputc('\n', f) != EOF && fflush(f) == 0 && fsync(fileno(f)) == 0;
@@ -228,11 +229,13 @@ void on_user_login_from_mail(char* text) {
 
 void on_change_language(char* text) {
   if (!text) return;
-  JsonPtr req = json_parse(text);
+  JsonPtr req = json_parse_whole(text);
   if (!req || !valid_language_list(req.get())) return;
   int fd = file_lock(dev_path(devpaths::kLockFile).c_str());
   if (fd < 0) return;
-  bool replaced = replace_language_list(text);
+  // What was checked is what is stored, never the raw body.
+  bool replaced = replace_language_list(
+      json_object_to_json_string_ext(req.get(), JSON_C_TO_STRING_PLAIN | JSON_C_TO_STRING_NOSLASHESCAPE));
   file_unlock(fd);
   if (replaced) cgi_writeback_webserver(0, "OK");
 }
