@@ -13,6 +13,7 @@
 #include "modules/network/network_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_network.h"
+#include "platform/net_helpers.h"
 #include "proto/network_proto.h"
 #include "support/module_test.h"
 
@@ -276,6 +277,45 @@ TEST_F(NetworkTest, PortSetSendsSwitchesNoticeAndReboot) {
             std::string::npos);
   EXPECT_EQ(call("/7092"), kJsonHead + "{ \"access\": 0 }");
   EXPECT_EQ(call("/7093"), kJsonHead + "{ \"max_poe_num\": 0 }");
+}
+TEST_F(NetworkTest, PushMasksStopAtTheRecordersChannelsAndModesStayKnown) {
+  set_param_int(kDb, "max_cameras", 2);
+  EXPECT_EQ(call("/7051", ports_body(22, 80, 443, R"(,"channel_num":100000,"pushTypeArr":[1,2,3,4])")),
+            kTextHead + "OK");
+  const kvdb::Family* push = kvdb::find_family("push_msg_event");
+  ASSERT_NE(push, nullptr);
+  EXPECT_EQ(kvdb::count_rows(kDb, *push, nullptr, {}), 2);
+  EXPECT_NE(call("/7050").find("\"PushTypeArr\": [ 1, 2 ],"), std::string::npos);
+  EXPECT_EQ(call("/7041", R"({"mode":7,"ipAddr":"10.4.4.4"})"), kTextHead + "OK");
+  EXPECT_EQ(call("/7042"), kTextHead + "0");
+}
+
+TEST(NetworkFamilies, EveryFamilyShipsItsFactoryRow) {
+  TestRoot root;
+  for (const char* name : {"time", "pppoe", "ddns", "email", "port", "network", "multicast", "snmp",
+                           "push_msg_nvr_event"}) {
+    const kvdb::Family* f = kvdb::find_family(name);
+    ASSERT_NE(f, nullptr) << name;
+    EXPECT_EQ(kvdb::count_rows(kDb, *f, nullptr, {}), 1) << name;
+  }
+  EXPECT_EQ(kvdb::count_rows(kDb, *kvdb::find_family("network_iface"), nullptr, {}), kIfaceCount);
+}
+
+TEST(NetworkHelpers, ReadTheMachineWithoutChangingIt) {
+  HeldPort held;
+  EXPECT_EQ(is_port_use(held.port), 1);
+  for (int port : {0, -1, 65536}) EXPECT_EQ(is_port_use(port), 0) << port;
+  char buf[64];
+  ASSERT_EQ(net_get_ifaddr("lo", buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "127.0.0.1");
+  EXPECT_EQ(net_get_ifaddr("no-such-if", buf, sizeof buf), -1);
+  char prefix[16];
+  EXPECT_EQ(net_get_ipv6_ifaddr(0, "no-such-if", buf, sizeof buf, prefix, sizeof prefix), -1);
+  EXPECT_EQ(net_get_ipv6_gateway2("no-such-if", 1, buf, sizeof buf), -1);
+  char mac0[32], mac1[32];
+  if (read_mac_conf(mac0, mac1, sizeof mac0) == 0) {
+    EXPECT_EQ(strspn(mac0, "0123456789ABCDEF"), 12u) << mac0;
+  }
 }
 }  // namespace
 
