@@ -48,8 +48,10 @@ bool read_live(const char* text, LiveRequest* live) {
 void on_start_live(char* text) {
   LiveRequest live{};
   if (!read_live(text, &live)) return;
-  if (ipc_request(kCb, kReqStartLive, live, ErrMode::kJson) && ipc_result() != kIpcNoResult)
-    send_op_log(kCb, kLogSubLiveView, kLogParamStream, ipc_result() + 1);
+  if (!ipc_request(kCb, kReqStartLive, live, ErrMode::kJson)) return;
+  // The channel the daemon opened; one it cannot number is not logged.
+  int32_t channel = ipc_result();
+  if (channel != kIpcNoResult && channel < INT32_MAX) send_op_log(kCb, kLogSubLiveView, kLogParamStream, channel + 1);
 }
 
 void on_stop_live(char* text) {
