@@ -59,6 +59,8 @@ void disconnect_locked(KvSock& s) {
   s.fd = -1;
 }
 
+std::atomic<int> g_connections{0};
+
 int connect_locked(KvSock& s) {
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
@@ -72,12 +74,15 @@ int connect_locked(KvSock& s) {
     return -1;
   }
   s.fd = fd;
+  ++g_connections;
   s.seq = 0;
   s.broken.store(false);
   s.reader = std::thread(reader_loop, fd, s.cb, s.ctx, &s.broken);
   return 0;
 }
 }  // namespace
+
+int kv_sock_connections() { return g_connections.load(); }
 
 int kv_sock_init(KvSockCallback cb, void* ctx, int mode, const char* path) {
   KvSock& s = sock();

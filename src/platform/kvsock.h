@@ -17,3 +17,7 @@ int kv_sock_send_msg(int kind, int code, const void* payload, int len, int flags
 
 // Closes the connection and joins the reader: no callback runs after it returns.
 int kv_sock_uninit();
+
+// Connections this process has made so far (tests wait for the peer to have
+// read all of them).
+int kv_sock_connections();

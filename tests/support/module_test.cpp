@@ -24,6 +24,14 @@ void kvdb_fail_writes(const char* table) {
   }
 }
 
+std::string ModuleTest::call(const char* route, const std::string& text) {
+  std::string answer = call_route(route, text);
+  // Requests sent without waiting may still be in flight: every channel the
+  // request opened is closed, so the daemon has read it all once it saw the close.
+  daemon_.wait_closed(static_cast<size_t>(kv_sock_connections() - base_connections_));
+  return answer;
+}
+
 std::vector<FakeRequest> ModuleTest::work() const {
   std::vector<FakeRequest> out;
   for (auto& r : daemon_.requests())

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/kvsock.h"
 #include "proto/kvsock_proto.h"
 #include "proto/oplog.h"
 #include "support/fake_daemon.h"
@@ -42,7 +43,8 @@ void kvdb_fail_writes(const char* table);
 
 class ModuleTest : public ::testing::Test {
  protected:
-  std::string call(const char* route, const std::string& text = "") { return call_route(route, text); }
+  // Dispatches the request; returns once the daemon has read every request it sent.
+  std::string call(const char* route, const std::string& text = "");
   // Requests other than operation logs (3485, 3509), in order.
   std::vector<FakeRequest> work() const;
   std::vector<int32_t> work_codes() const;
@@ -54,6 +56,7 @@ class ModuleTest : public ::testing::Test {
 
   TestRoot root_;
   FakeDaemon daemon_;
+  int base_connections_ = kv_sock_connections();
 };
 
 // ---- Golden tables: literal values of the device protocol ----
