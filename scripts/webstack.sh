@@ -51,12 +51,13 @@ ws_free_port() {
 }
 
 # ws_prepare_root ROOT PASSWORD: the directories of the device, a factory-default
-# database with an administrator "admin" of that password, and the language list.
+# database with an administrator "admin" of that password, the language list and
+# the words of the log codes.
 ws_prepare_root() {
   local root=$1 password=$2 d
   ws_check_path "$root"
   [ "$root" != / ] || ws_die "the device root must not be /"
-  for d in tmp var/run mnt/nand/app mnt/nand/ssl/tmp mnt/nand2 opt/app/bin opt/app/www/webfile/json; do
+  for d in tmp var/run mnt/nand/app mnt/nand/ssl/tmp mnt/nand2 opt/app/bin opt/app/lang opt/app/www/webfile/json; do
     mkdir -p "$root/$d" || ws_die "cannot create $root/$d"
   done
   if ws_have kvdbctl; then
@@ -67,6 +68,7 @@ ws_prepare_root() {
     echo "${0##*/}: no kvdbctl in $WS_BIN yet: the program creates the database on first use" >&2
   fi
   ws_write_languages "$root/opt/app/www/webfile/json/languages.json"
+  cp "$WS_TOP"/data/lang/*.lang "$root/opt/app/lang/" || ws_die "cannot copy the log words"
 }
 
 ws_write_languages() {

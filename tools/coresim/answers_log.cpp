@@ -1,4 +1,4 @@
-// Log answers: operation log records are stored, never answered.
+// Log answers: operation log records (3485, 3509) are stored, never answered.
 #include "answers_log.h"
 
 #include <ctime>
@@ -13,14 +13,24 @@ struct OpLogStore {
 // Text fields arrive from another process: never trust the terminator.
 std::string field(const char* p, size_t width) { return std::string(p, strnlen(p, width)); }
 
-std::vector<CoreReply> store_oplog(CoreDevice& dev, const CoreRequest& req) {
-  CoreLogEntry e;
-  if (!record_from(req.payload, &e)) return {};  // a record of another size is not a log entry
+void keep(CoreDevice& dev, CoreLogEntry e) {
   if (e.time == 0) e.time = static_cast<int64_t>(::time(nullptr));
   std::lock_guard<std::mutex> lk(dev.mu);
   auto& store = dev.part<OpLogStore>().entries;
   store.push_back(e);
   while (store.size() > kCoreOpLogKeep) store.pop_front();
+}
+
+std::vector<CoreReply> store_oplog(CoreDevice& dev, const CoreRequest& req) {
+  CoreLogEntry e;
+  if (record_from(req.payload, &e)) keep(dev, e);  // a record of another size is not a log entry
+  return {};
+}
+
+// A change to several channels: the entry, followed by its channel mask.
+std::vector<CoreReply> store_oplog_mask(CoreDevice& dev, const CoreRequest& req) {
+  OpLogMaskRecord m;
+  if (record_from(req.payload, &m)) keep(dev, m.log);
   return {};
 }
 
@@ -36,6 +46,7 @@ std::string describe_oplog(const CoreRequest& req) {
 
 const CoreAnswerTable kLogAnswers = {
     {kReqOpLog, store_oplog, describe_oplog},
+    {kReqOpLogMask, store_oplog_mask, {}},
 };
 }  // namespace
 

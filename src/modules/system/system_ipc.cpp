@@ -1,12 +1,17 @@
 // Reply callback of the system module.
 #include "common/ipc.h"
 #include "modules/system/system_module.h"
+#include "proto/log_proto.h"
 #include "proto/system_proto.h"
 
 namespace {
 const IpcReplyRoute kSystemReplies[] = {
     {reply_of(sys::kReqPoePwdChange), 4, on_modify_poe_camera_pwd_cb},
     {reply_of(sys::kReqMailLogin), 4, on_user_login_from_mail_cb},
+    {reply_of(logs::kReqSearch), sizeof(logs::SearchReply), on_log_search_info_cb},
+    // Text replies: the width is a byte, so the count is the payload size.
+    {reply_of(logs::kReqDetail), 1, on_log_web_get_log_detail_cb},
+    {reply_of(logs::kReqExport), 1, on_log_web_export_info_cb},
 };
 }  // namespace
 

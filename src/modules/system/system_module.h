@@ -36,6 +36,16 @@ void on_cgi_set_user_info(char* text);             // "/6077"
 void on_reset_kvfs_dbup(char* text);               // "/1023"
 void on_reset_permission_update(char* text);       // "/1024"
 void on_modify_poe_camera_pwd_cb(const IpcReply& r);
+// Log search and export (log_handlers.cpp).
+void on_get_log_info(char* text);        // "/1002"
+void on_get_log_details(char* text);     // "/1021"
+void on_download_logfile(char* text);    // "/1003"
+void on_check_download_log(char* text);  // "/1022"
+void on_get_log_type_list(char* text);   // "/1015"
+void on_log_search_info_cb(const IpcReply& r);
+void on_log_web_get_log_detail_cb(const IpcReply& r);
+void on_log_web_export_info_cb(const IpcReply& r);
+
 // One side of an account (permission under the given key, the ten rights,
 // the two channel lists), shared by the account list and the sign-in reply.
 struct json_object;

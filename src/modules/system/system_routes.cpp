@@ -17,6 +17,11 @@ constexpr RouteDef kSystemRoutes[] = {
     ROUTE("/6075", on_modify_poe_camera_pwd),
     ROUTE("/6076", on_apply_poe_camera_pwd),
     ROUTE("/6077", on_cgi_set_user_info),
+    ROUTE("/1002", on_get_log_info),
+    ROUTE("/1021", on_get_log_details),
+    ROUTE("/1003", on_download_logfile),
+    ROUTE("/1022", on_check_download_log),
+    ROUTE("/1015", on_get_log_type_list),
     ROUTE("/vb.htm", on_http_option),
 };
 }  // namespace
