@@ -2,7 +2,7 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS = fuzz_multipart fuzz_cookie fuzz_query
+FUZZ_TARGETS = fuzz_multipart fuzz_cookie fuzz_query fuzz_routes
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
