@@ -38,7 +38,7 @@ struct VideoState {
       Camera c;
       c.map.chn = ch;
       c.map.sensitivity = 5;
-      memset(c.map.map, '0', 22 * 18);  // 22 x 18 grid, nothing marked
+      memset(c.map.map, '0', 22 * 13);  // 22 x 13 grid, nothing marked
       c.map.model_type = ch == 3 ? 1 : 0;
       c.masks.id = ch;
       c.masks.max_ptz_zoom_ratio = 1;
@@ -58,6 +58,8 @@ struct VideoState {
       cameras[ch] = c;
     }
   }
+
+  static_assert(22 * 13 < sizeof(MotionMap::map));
 
   Camera* camera(int ch) {
     auto it = cameras.find(ch);
