@@ -8,6 +8,9 @@
 namespace {
 bool valid_chn(int chn) { return chn >= 0 && chn < kKvdbChannels; }
 
+// Per-channel tables are keyed by column "id", the channel, as the
+// column-copy call (copy_table_column_int) addresses them.
+
 // Writes make(i) for every channel: the factory row of each.
 template <class Rec, class Make>
 int per_channel(kvdb::Txn& t, const kvdb::Family& f, Make make) {
@@ -20,7 +23,7 @@ int per_channel(kvdb::Txn& t, const kvdb::Family& f, Make make) {
 
 // ---- OSD ----
 constexpr kvdb::Column kOsdCols[] = {
-    KVDB_COL(OsdRec, chn),         KVDB_COL(OsdRec, name),        KVDB_COL(OsdRec, show_name),
+    KVDB_COL_AS(OsdRec, chn, "id"),         KVDB_COL(OsdRec, name),        KVDB_COL(OsdRec, show_name),
     KVDB_COL(OsdRec, show_date),   KVDB_COL(OsdRec, show_week),   KVDB_COL(OsdRec, date_format),
     KVDB_COL(OsdRec, time_format), kvdb::Column{"positions", kvdb::ColType::kBlob, offsetof(OsdRec, date_pos_x), 4 * sizeof(double)},
     KVDB_COL(OsdRec, alpha),
@@ -48,7 +51,7 @@ int osd_defaults(kvdb::Txn& t) {
 
 // ---- Motion ----
 constexpr kvdb::Column kMotionCols[] = {
-    KVDB_COL(MotionRec, chn),
+    KVDB_COL_AS(MotionRec, chn, "id"),
     KVDB_COL(MotionRec, enable),
     KVDB_COL(MotionRec, sensitivity),
     KVDB_COL(MotionRec, tri_mask),
@@ -86,7 +89,7 @@ int motion_defaults(kvdb::Txn& t) {
 
 // ---- Video loss ----
 constexpr kvdb::Column kVideoLossCols[] = {
-    KVDB_COL(VideoLossRec, chn),
+    KVDB_COL_AS(VideoLossRec, chn, "id"),
     KVDB_COL(VideoLossRec, enable),
     KVDB_COL(VideoLossRec, tri_alarms),
     KVDB_COL(VideoLossRec, interval),
@@ -124,7 +127,7 @@ int mask_defaults(kvdb::Txn& t) {
 
 // ---- Camera alarm I/O and audio volume detection ----
 constexpr kvdb::Column kCameraIoCols[] = {
-    KVDB_COL(CameraIoRec, chn),         KVDB_COL(CameraIoRec, enable),       KVDB_COL(CameraIoRec, tri_mask),
+    KVDB_COL_AS(CameraIoRec, chn, "id"),         KVDB_COL(CameraIoRec, enable),       KVDB_COL(CameraIoRec, tri_mask),
     KVDB_COL(CameraIoRec, tri_actions), KVDB_COL(CameraIoRec, tri_channels),
 };
 int camera_io_defaults(kvdb::Txn& t);
@@ -187,7 +190,7 @@ int read_chn(const char* path, const kvdb::Family& f, Rec* rec, int chn) {
     *rec = Rec{};
     return -1;
   }
-  return kvdb::read_one(path, f, nullptr, {{"chn", chn}}, rec);
+  return kvdb::read_one(path, f, nullptr, {{"id", chn}}, rec);
 }
 
 template <class Rec>
