@@ -148,11 +148,18 @@ int camera_io_defaults(kvdb::Txn& t) { return per_channel<CameraIoRec>(t, kCamer
 int volume_defaults(kvdb::Txn& t) { return per_channel<CameraIoRec>(t, kVolumeFamily, io_default); }
 
 // ---- Exceptions: one row of trigger values, 14 HTTP targets ----
+// One column per exception kind, so a dump reads as numbers.
+constexpr kvdb::Column trigger_col(const char* name, int kind) {
+  return {name, kvdb::ColType::kInt32, static_cast<uint32_t>(offsetof(TriggerAlarmsRec, value) + 4 * kind), 4};
+}
 constexpr kvdb::Column kTriggerCols[] = {
     KVDB_KEY("id"),
-    KVDB_BLOB(TriggerAlarmsRec, value, "value"),
+    trigger_col("value0", 0),  trigger_col("value1", 1), trigger_col("value2", 2), trigger_col("value3", 3),
+    trigger_col("value4", 4),  trigger_col("value5", 5), trigger_col("value6", 6), trigger_col("value7", 7),
+    trigger_col("value8", 8),  trigger_col("value9", 9), trigger_col("value10", 10), trigger_col("value11", 11),
     KVDB_COL(TriggerAlarmsRec, record_failed_mail_interval),
 };
+static_assert(kExceptionKinds == 12);
 int trigger_defaults(kvdb::Txn& t);
 constexpr kvdb::Family kTriggerFamily =
     kvdb::family<TriggerAlarmsRec>("trigger_alarms", "trigger_alarms", kTriggerCols, 1, trigger_defaults);

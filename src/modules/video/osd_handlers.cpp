@@ -160,8 +160,5 @@ void OnSetOSDName(char* text) {
 void on_get_osdconfig(char* text) { forward_json_channel(text, "id", kReqOsdConfigGet, ErrMode::kText); }
 
 void on_set_osdconfig(char* text) {
-  JsonPtr req = json_parse(text);
-  OsdConfig cfg{};
-  if (!req || !fields_apply(req.get(), &cfg, kOsdConfigFields)) return;
-  ipc_request(on_video_ipc_callback, kReqOsdConfigSet, cfg, ErrMode::kText);
+  forward_fields(text, kOsdConfigFields, sizeof(OsdConfig), kReqOsdConfigSet, ErrMode::kText);
 }

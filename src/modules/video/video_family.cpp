@@ -15,6 +15,8 @@
 namespace {
 // Largest record a database page holds.
 constexpr size_t kMaxPageRecord = 1024;
+// Largest settings message a forwarded set sends.
+constexpr size_t kMaxForwardRecord = 32768;
 }  // namespace
 
 int channel_of_text(const char* text) {
@@ -44,6 +46,13 @@ void forward_json_channel(const char* text, const char* key, IpcCode code, ErrMo
   int chn = 0;
   json_get_int(req.get(), key, &chn);
   forward_channel(code, chn, err);
+}
+
+void forward_fields(const char* text, Fields fields, size_t size, IpcCode code, ErrMode err) {
+  JsonPtr req = json_parse(text);
+  alignas(8) unsigned char rec[kMaxForwardRecord] = {};
+  if (size > sizeof rec || !req || !fields_apply(req.get(), rec, fields)) return;
+  ipc_request(on_video_ipc_callback, code, rec, static_cast<int>(size), err);
 }
 
 void answer_schedule(const char* table, int chn) {

@@ -64,6 +64,9 @@ void forward_channel(IpcCode code, int32_t chn, ErrMode err);
 // Forwarded get of a JSON request {"<key>": channel}; a request without the
 // channel (0..63) gets no answer.
 void forward_json_channel(const char* text, const char* key, IpcCode code, ErrMode err);
+// Forwarded set: the request's fields into a zeroed record of `size` bytes
+// (bad input: no answer), sent and waited for.
+void forward_fields(const char* text, Fields fields, size_t size, IpcCode code, ErrMode err);
 // The 8x12 schedule list of a channel's weekly schedule, with its header.
 void answer_schedule(const char* table, int chn);
 
