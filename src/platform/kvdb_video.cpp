@@ -214,6 +214,9 @@ int read_motions(const char* path, MotionRec* recs, int* count) {
   return kvdb::read_list(path, kMotionFamily, nullptr, {}, recs, kKvdbChannels, count);
 }
 int write_motion(const char* path, const MotionRec* rec) { return write_chn(path, kMotionFamily, rec); }
+int copy_motions(const char* path, int src, uint64_t mask) {
+  return valid_chn(src) ? kvdb::copy_rows(path, kMotionFamily, nullptr, {}, "id", src, mask) : -1;
+}
 
 int read_video_lost(const char* path, VideoLossRec* rec, int chn) {
   return read_chn(path, kVideoLossFamily, rec, chn);

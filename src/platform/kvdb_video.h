@@ -118,6 +118,8 @@ int read_motion(const char* path, MotionRec* rec, int chn);
 // All 64 channels in channel order; *count = rows read.
 int read_motions(const char* path, MotionRec* recs, int* count);
 int write_motion(const char* path, const MotionRec* rec);
+// The record of src to every channel of mask (src itself skipped).
+int copy_motions(const char* path, int src, uint64_t mask);
 
 int read_video_lost(const char* path, VideoLossRec* rec, int chn);
 int write_video_lost(const char* path, const VideoLossRec* rec);
@@ -141,6 +143,17 @@ int read_http_notification_params_init(const char* path, HttpNotifyParams recs[k
 // All 14 targets in one transaction.
 int write_http_notification_params_batch(const char* path, const HttpNotifyParams recs[kExceptionNames]);
 
-// Weekly schedules of the motion and video-loss pages (audible action).
+// Weekly schedules of the motion and video-loss pages, and the motion
+// action blocks (white LED, warning light, HTTP target).
 inline constexpr const char* kMotionScheduleTable = "motion_audible_schedule";
+inline constexpr const char* kMotionEffectiveTable = "motion_effective_schedule";
+inline constexpr const char* kMotionEmailTable = "motion_email_schedule";
+inline constexpr const char* kMotionPtzTable = "motion_ptz_schedule";
+inline constexpr const char* kMotionWhiteTable = "motion_whiteled_esche";
+inline constexpr const char* kMotionWarningTable = "motion_warning_light_esche";
+inline constexpr const char* kMotionHttpScheTable = "motion_http_notification_sche";
+inline constexpr const char* kMotionWhiteParams = "motion_white_led_params";
+inline constexpr const char* kMotionWarningParams = "motion_warning_light_params";
+inline constexpr const char* kMotionHttpParams = "motion_http_notification_params";
+inline constexpr int kPtzTypeMotion = 1;
 inline constexpr const char* kVideoLossScheduleTable = "videoloss_audible_schedule";

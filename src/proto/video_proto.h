@@ -15,6 +15,7 @@ inline constexpr int kMaskRefHeight = 260;
 // Notices: the channel's stored settings changed.
 inline constexpr IpcCode kReqOsdChanged{1007};
 inline constexpr IpcCode kReqVideoLossChanged{1402};
+inline constexpr IpcCode kReqMotionsChanged{1410};  // 8-byte channel mask
 inline constexpr IpcCode kReqMotionChanged{1403};
 inline constexpr IpcCode kReqExceptionChanged{2104};
 inline constexpr IpcCode kReqExceptHttpChanged{3394};
@@ -28,6 +29,8 @@ inline constexpr IpcCode kReqFullTimeSchedule{3209};
 inline constexpr IpcCode kReqOsdConfigSet{3210};
 inline constexpr IpcCode kReqOsdConfigGet{3211};
 inline constexpr IpcCode kReqMotionEnable{3212};
+inline constexpr IpcCode kReqCamMotionSet{3251};
+inline constexpr IpcCode kReqFullTimeScheduleCopy{3252};
 inline constexpr IpcCode kReqCamIoGet{3213};
 inline constexpr IpcCode kReqCamIoSet{3214};
 inline constexpr IpcCode kReqVolumeGet{3215};
@@ -133,6 +136,23 @@ struct MotionEnable {
 };
 static_assert(sizeof(MotionEnable) == 268);
 static_assert(offsetof(MotionEnable, copy) == 8 && offsetof(MotionEnable, copy_count) == 264);
+
+// 3251: the motion page's detection settings for the channel and its copies.
+struct CamMotionSettings {
+  char motion_table[300];
+  int32_t sensitivity;
+  int32_t chn;
+  int32_t enable_ms;
+  int32_t copy[kChannels];
+  int32_t copy_count;
+  int32_t enable_ai;
+  int32_t detection;
+};
+static_assert(sizeof(CamMotionSettings) == 580);
+static_assert(offsetof(CamMotionSettings, sensitivity) == 300 && offsetof(CamMotionSettings, chn) == 304 &&
+              offsetof(CamMotionSettings, enable_ms) == 308 && offsetof(CamMotionSettings, copy) == 312 &&
+              offsetof(CamMotionSettings, copy_count) == 568 && offsetof(CamMotionSettings, enable_ai) == 572 &&
+              offsetof(CamMotionSettings, detection) == 576);
 
 // 3209 / 3252: detection all day, every day.
 struct FullTimePeriod {

@@ -77,7 +77,7 @@ const std::string kMotion =
     R"("motionTable":"1100","enableMS":0})";
 
 // The all-day schedule as the camera expects it, from its byte layout.
-std::string full_time_schedule(int chn) {
+std::string expected_full_time(int chn) {
   std::string s(1216, '\0');
   put_i32(s, 0, chn);
   for (int d = 0; d < 7; ++d) {
@@ -107,7 +107,7 @@ TEST_F(VideoTest, MotionSaveSendsMapEnableAndScheduleInOrder) {
   EXPECT_EQ(w[2].payload.size(), 268u);
   EXPECT_EQ(i32_at(w[2].payload, 4), 0);
   EXPECT_EQ(i32_at(w[5].payload, 4), 1);
-  EXPECT_EQ(w[6].payload, full_time_schedule(7));
+  EXPECT_EQ(w[6].payload, expected_full_time(7));
   ASSERT_EQ(logs().size(), 2u);
   EXPECT_EQ(logs()[0].sub_type, 204);
   EXPECT_EQ(logs()[0].param_type, 909);
@@ -124,6 +124,53 @@ TEST_F(VideoTest, MotionSaveSendsMapEnableAndScheduleInOrder) {
   read_motion(devpaths::kKvdb, &rec, 7);
   EXPECT_EQ(rec.tri_mask, ~uint64_t{0});
   EXPECT_EQ(strlen(rec.tri_channels), 64u);
+}
+
+TEST_F(VideoTest, MotionPageSavesItsActionsAndCopiesThem) {
+  EXPECT_EQ(call("/6010", R"({"chnid":64})"), kJsonError);
+  EXPECT_EQ(call("/6010", "{"), kJsonError);
+  EXPECT_EQ(call("/6112", R"({"chnid":64,"enable":1})"), "");
+  EXPECT_TRUE(daemon_.requests().empty());
+
+  EXPECT_EQ(call("/6112", R"({"chnid":2,"sensitivity":7,"enableMS":1,"enableAI":1,"detection":3,"motionTable":"0110",)"
+                          R"("triChannels":"011","triChnAlarms":["10","01"],"effective":[[["00:00","24:00",1]]],)"
+                          R"("ptzParams":[{"acto_ptz_channel":3,"acto_ptz_type":1,"acto_ptz_preset":2}],)"
+                          R"("copyChn":[5,2,99],"copyCnt":3})"),
+            kTextHead + "OK");
+  ASSERT_TRUE(daemon_.wait_requests(6));
+  EXPECT_EQ(daemon_.codes(), (std::vector<int32_t>{1403, 3509, 3251, 1410, 3212, 3252}));
+  auto w = work();
+  EXPECT_EQ(w[0].payload, word(2));
+  const std::string cam = w[1].payload;
+  ASSERT_EQ(cam.size(), 580u);
+  EXPECT_EQ(cam.substr(0, 5), std::string("0110\0", 5));
+  EXPECT_EQ(i32_at(cam, 300), 7);
+  EXPECT_EQ(i32_at(cam, 304), 2);
+  EXPECT_EQ(i32_at(cam, 308), 1);
+  EXPECT_EQ(i32_at(cam, 312), 5);  // the copy list leaves out the source
+  EXPECT_EQ(i32_at(cam, 568), 1);
+  EXPECT_EQ(i32_at(cam, 572), 1);
+  EXPECT_EQ(i32_at(cam, 576), 3);
+  EXPECT_EQ(w[2].payload, bytes_of(uint64_t{0b100100}));
+  EXPECT_EQ(i32_at(w[3].payload, 4), 1);
+  EXPECT_EQ(i32_at(w[3].payload, 264), 1);
+  EXPECT_EQ(w[4].payload, expected_full_time(2));
+  ASSERT_EQ(mask_logs().size(), 1u);
+  EXPECT_EQ(mask_logs()[0].chn_mask, 0b100100u);
+  EXPECT_EQ(mask_logs()[0].log.param_type, 909);
+  EXPECT_EQ(mask_logs()[0].log.channel, 3);
+
+  // The copy carries the record, the schedules and the PTZ entries.
+  std::string page = call("/6010", R"({"chnid":5})");
+  EXPECT_EQ(page.rfind(kJsonHead + R"({ "chnid": 5, "enable": 0, "sensitivity": 7, "triChannels": "011", )", 0), 0u);
+  EXPECT_NE(page.find(R"("effective": [ [ { "startTime": "00:00", "endTime": "24:00", "actionType": 1 },)"),
+            std::string::npos);
+  EXPECT_NE(page.find(R"("triChnAlarms": [ "10", "01" ], "ptzParams": [ { "acto_ptz_channel": 3, "acto_ptz_type": 1, )"
+                      R"("acto_ptz_preset": 2, "acto_ptz_patrol": 0 } ], "audioIdMask": 0 })"),
+            std::string::npos);
+  MotionRec rec{};
+  read_motion(devpaths::kKvdb, &rec, 5);
+  EXPECT_EQ(rec.tri_mask, 0b110u);
 }
 
 TEST_F(VideoTest, SchedulePagesPrintTheirOwnHeaderAndStore) {
@@ -384,14 +431,14 @@ TEST_F(VideoTest, RepliesThatCarryNoRecordLeaveTheErrorAnswer) {
 TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
   expect_module_routes("video", {
       {"/6000", "on_get_osd_info"}, {"/6001", "on_set_osd_info"}, {"/6002", "OnSetOSDName"},
-      {"/6011", "OnGetMotionSchedule"}, {"/6012", "on_set_movedetect_info"}, {"/6013", "OnSetMotionSchedule"},
+      {"/6010", "on_get_movedetect_info"}, {"/6011", "OnGetMotionSchedule"}, {"/6012", "on_set_movedetect_info"}, {"/6013", "OnSetMotionSchedule"},
       {"/6014", "on_get_videolost_info"}, {"/6015", "on_get_videolost_schedule"},
       {"/6016", "on_set_videolost_info"}, {"/6017", "on_set_videolost_schedule"},
       {"/6018", "on_get_privacy_masks"}, {"/6019", "on_set_privacy_mask"}, {"/6098", "on_get_motion_map"},
       {"/6999", "on_get_exception"}, {"/6998", "on_set_exception"}, {"/6997", "on_get_osdconfig"},
       {"/6996", "on_set_osdconfig"}, {"/6090", "on_get_camera_io"}, {"/6091", "on_set_camera_io"},
       {"/6092", "on_get_volume_detect"}, {"/6093", "on_set_volume_detect"},
-      {"/6113", "on_set_motion_sche_info"}, {"/6114", "on_set_motion_trigger"},
+      {"/6112", "save_motion_dialog_data"}, {"/6113", "on_set_motion_sche_info"}, {"/6114", "on_set_motion_trigger"},
       {"/6115", "on_get_privacy_mask_ovf"}, {"/6116", "on_get_ipc_model_type"},
   });
   expect_codes({
@@ -401,6 +448,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {kReqMotionMapSet, 3207, 1000},     {kReqFullTimeSchedule, 3209, 1000}, {kReqOsdConfigSet, 3210, 1000},
       {kReqOsdConfigGet, 3211, 1000},     {kReqMotionEnable, 3212, 1000},     {kReqCamIoGet, 3213, 1000},
       {kReqCamIoSet, 3214, 1000},         {kReqVolumeGet, 3215, 1000},        {kReqVolumeSet, 3216, 1000},
+      {kReqCamMotionSet, 3251, 1000},     {kReqMotionsChanged, 1410, 1000},   {kReqFullTimeScheduleCopy, 3252, 1000},
       {kReqVcaSettingsGet, 3259, 3000},   {kReqVcaSupport, 3257, 1000},       {kReqAnprSettingsSet, 3290, 1000},
   });
   expect_replies(video_reply_table(), {

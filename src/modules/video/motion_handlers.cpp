@@ -52,15 +52,7 @@ void send_motion_enable(int chn, bool on) {
   me.chn = chn;
   me.flag = on ? 1 : 0;
   ipc_send(on_video_ipc_callback, kReqMotionEnable, me);
-  if (!on) return;
-  FullTimeSchedule fs{};
-  fs.chn = chn;
-  for (int d = 0; d < 7; ++d) {
-    fs.days[d].day = d;
-    fs.days[d].enabled = 1;
-    for (int p = 0; p < 4; ++p) fs.days[d].period[p].end_hour = 24;
-  }
-  ipc_send(on_video_ipc_callback, kReqFullTimeSchedule, fs);
+  if (on) ipc_send(on_video_ipc_callback, kReqFullTimeSchedule, full_time_schedule(chn));
 }
 
 // The stored motion record of the request's "camId", looked up among all
@@ -81,6 +73,17 @@ bool write_motion_with_mask(MotionRec* rec) {
   return write_motion(devpaths::kKvdb, rec) == 0;
 }
 }  // namespace
+
+FullTimeSchedule full_time_schedule(int chn) {
+  FullTimeSchedule fs{};
+  fs.chn = chn;
+  for (int d = 0; d < 7; ++d) {
+    fs.days[d].day = d;
+    fs.days[d].enabled = 1;
+    for (int p = 0; p < 4; ++p) fs.days[d].period[p].end_hour = 24;
+  }
+  return fs;
+}
 
 void on_get_motion_map_cb(const IpcReply& r) {
   static constexpr Field kMapFields[] = {

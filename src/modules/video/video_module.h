@@ -22,6 +22,8 @@ void OnSetOSDName(char* text);
 void on_get_osdconfig(char* text);
 void on_set_osdconfig(char* text);
 // Motion
+void on_get_movedetect_info(char* text);
+void save_motion_dialog_data(char* text);
 void OnGetMotionSchedule(char* text);
 void on_set_movedetect_info(char* text);
 void OnSetMotionSchedule(char* text);
@@ -95,6 +97,12 @@ template <class Rec, int (*Write)(const char*, const Rec*)>
 int db_write(const char* path, const void* rec) {
   return Write(path, static_cast<const Rec*>(rec));
 }
+
+// Detection all day, every day (3209, 3252).
+namespace video {
+struct FullTimeSchedule;
+}
+video::FullTimeSchedule full_time_schedule(int chn);
 
 // ---- Reply converters of the pages' files ----
 struct IpcReply;
