@@ -25,6 +25,11 @@ TEST_F(VideoOnCoreSim, CamerasRememberWhatThePagesSet) {
             kText + "OK");
   std::string map = call_route("/6098", R"({"id":1})");
   EXPECT_EQ(map.rfind(kJson + R"({ "map": "0110", "sensitivity": 8, "result": 0, "enable": 1,)", 0), 0u) << map;
+  // The motion page copies to channel 2's camera as well.
+  EXPECT_EQ(call_route("/6112", R"({"chnid":1,"sensitivity":3,"motionTable":"1001","enableMS":0,"copyChn":[2],"copyCnt":1})"),
+            kText + "OK");
+  EXPECT_EQ(call_route("/6098", R"({"id":2})").rfind(kJson + R"({ "map": "1001", "sensitivity": 3, "result": 0, "enable": 0,)", 0),
+            0u);
   EXPECT_EQ(call_route("/6019", R"({"cnt":1,"chnid":[2],"enable":1,"num":1,"area":[{"area_id":0,"enable":1,"start_x":5,"name":"door"}]})"),
             kText + "OK");
   std::string masks = call_route("/6115", R"({"id":2})");

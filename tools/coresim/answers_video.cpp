@@ -120,9 +120,24 @@ void motion_map_set(VideoState& s, const CoreRequest& req) {
   }
 }
 
+// The motion page's settings reach the channel's camera and those of its copies.
+void camera_motion_set(VideoState& s, const CoreRequest& req) {
+  auto m = read_as<CamMotionSettings>(req);
+  int n = std::clamp(m.copy_count, 0, kChannels);
+  for (int i = -1; i < n; ++i) {
+    Camera* c = s.camera(i < 0 ? m.chn : m.copy[i]);
+    if (!c) continue;
+    copy_text(c->map.map, m.motion_table);
+    c->map.sensitivity = m.sensitivity;
+    c->map.enable_ai = m.enable_ai;
+  }
+}
+
 void motion_enable(VideoState& s, const CoreRequest& req) {
   auto me = read_as<MotionEnable>(req);
-  if (Camera* c = s.camera(me.chn)) c->map.enable = me.flag;
+  int n = std::clamp(me.copy_count, 0, kChannels);
+  for (int i = -1; i < n; ++i)
+    if (Camera* c = s.camera(i < 0 ? me.chn : me.copy[i])) c->map.enable = me.flag;
 }
 
 void privacy_mask_set(VideoState& s, const CoreRequest& req) {
@@ -187,6 +202,9 @@ const CoreAnswerTable kVideoAnswers{
     {kReqVolumeGet, for_camera([](Camera& c, const CoreRequest&) { return with_triggers(c.volume, read_volumedetect); }), describe_channel},
     {kReqMotionMapSet, notice(motion_map_set), {}},
     {kReqMotionEnable, notice(motion_enable), {}},
+    {kReqCamMotionSet, notice(camera_motion_set), {}},
+    {kReqMotionsChanged, notice([](VideoState&, const CoreRequest&) {}), {}},
+    {kReqFullTimeScheduleCopy, notice([](VideoState&, const CoreRequest&) {}), describe_channel},
     {kReqPrivacyMask, notice(privacy_mask_set), {}},
     {kReqCamIoSet, notice(camera_io_set), {}},
     {kReqVolumeSet, notice(volume_set), {}},
