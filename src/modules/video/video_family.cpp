@@ -1,4 +1,4 @@
-// The four page families of the module: database get and set, forwarded get.
+// The four page families of the module: database get and set, forwarded get and set.
 #include <json-c/json.h>
 
 #include <cstring>
