@@ -53,11 +53,17 @@ WebRes* FindWebRes(const char* path) {
   return nullptr;
 }
 
+namespace {
+WebReqGuard g_guard = nullptr;
+}
+
+void WebReqSetGuard(WebReqGuard guard) { g_guard = guard; }
+
 void DispatchWebReq(const char* route, char* text) {
   if (!route) return;
   for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
     if (g_in_use[slot] && strcmp(g_table[slot].path, route) == 0) {
-      if (g_table[slot].handler) g_table[slot].handler(text);
+      if (g_table[slot].handler && (!g_guard || g_guard(route))) g_table[slot].handler(text);
       return;
     }
   }

@@ -20,6 +20,11 @@ WebRes* FindWebRes(const char* path);
 void DispatchWebReq(const char* route, char* text);
 int WebResRegisteredCount();
 
+// A check every dispatched request passes before its handler runs (the
+// session check). It answers a refusal itself and returns false; null: none.
+using WebReqGuard = bool (*)(const char* route);
+void WebReqSetGuard(WebReqGuard guard);
+
 // One route as a module writes it: code and handler, with the handler's name
 // for the route listing. ROUTE("/6100", on_get_disk_info).
 struct RouteDef {

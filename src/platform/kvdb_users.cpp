@@ -204,6 +204,26 @@ int write_user(const char* path, const UserRec* u) {
   return kvdb::write_one(path, kUserFamily, nullptr, {}, u);
 }
 
+int delete_user(const char* path, int id) {
+  if (!valid_slot(id)) return -1;
+  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) {
+    std::vector<UserRec> rows(kMaxUsers);
+    int n = 0;
+    if (t.get_list(kUserFamily, nullptr, {}, rows.data(), kMaxUsers, &n) != 0) return -1;
+    int admins = 0;
+    bool target_admin = false;
+    for (int i = 0; i < n; ++i) {
+      if (rows[i].enable == 0 || rows[i].type != kUserTypeAdmin) continue;
+      ++admins;
+      target_admin = target_admin || rows[i].id == id;
+    }
+    if (target_admin && admins == 1) return -1;
+    UserRec freed{};
+    freed.id = id;
+    return t.put(kUserFamily, nullptr, {}, &freed);
+  });
+}
+
 int read_users_oem(const char* path, OemUserRec* users, int* count) {
   if (count) *count = 0;
   if (!path || !users || access(dev_path(path).c_str(), F_OK) != 0) return -1;

@@ -137,6 +137,10 @@ inline constexpr int kAddUserSameName = -3;
 int add_user(const char* path, UserRec* u);
 // Writes slot u->id (0..99).
 int write_user(const char* path, const UserRec* u);
+inline constexpr int kUserTypeAdmin = 0;
+// Frees slot id, in one transaction that refuses to remove the last
+// administrator in use: 0, or -1 (refused or error).
+int delete_user(const char* path, int id);
 
 // The factory administrator (slot 0) takes its digest from the parameter
 // "factory_admin_md5" (32 hex digits, stored by kvdbctl init) when the

@@ -184,6 +184,18 @@ TEST_F(UsersTest, ChangeRefusesBadRequestsWithoutOutput) {
   EXPECT_FALSE(daemon_.wait_requests(1, 100));  // nothing sent
 }
 
+// Without an administrator nobody could manage the recorder again.
+TEST_F(UsersTest, TheLastAdministratorIsNeverDeleted) {
+  EXPECT_EQ(call_route("/6073", R"({"id":0,"type":0})"), "");
+  EXPECT_EQ(stored(0).enable, 1);
+  UserRec second = stored(0);
+  second.id = 7;
+  ASSERT_EQ(write_user(devpaths::kKvdb, &second), 0);
+  EXPECT_EQ(call_route("/6073", R"({"id":0,"type":0})"), text("OK"));
+  EXPECT_EQ(stored(0).enable, 0);
+  EXPECT_EQ(call_route("/6073", R"({"id":7,"type":0})"), "");
+}
+
 TEST_F(UsersTest, DeleteFreesTheSlot) {
   fill_slots(1, 1);
   for (const char* body : {R"({"id":100,"type":0})", R"({"id":1})", R"({"id":1,"type":4})", "x"})

@@ -21,6 +21,7 @@
 #include "base/paths.h"
 #include "base/text.h"
 #include "common/web_utils.h"
+#include "modules/system/session.h"
 #include "modules/system/system_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_users.h"
@@ -57,6 +58,8 @@ int login_result(const UserRec& u, const char* md5) {
 bool add_login_details(json_object* o, const UserRec& u) {
   char session[kSessionDigits + 1] = "";
   if (get_session_id(session) != 0) return false;
+  // Kept only for the opt-in session check; a sign-in never fails over it.
+  session_store(session, u.name, u.type);
   char hardware[32], software[256], model[256];
   get_param_value(devpaths::kKvdb, "hardware_version", hardware, sizeof hardware, "V1.1");
   get_param_value(devpaths::kKvdb, "software_version", software, sizeof software, "7x.7.0.9");

@@ -189,10 +189,11 @@ void on_del_user_info(char* text) {
   if (!text || !*text) return;
   JsonPtr req = json_parse(text);
   if (!req || !json_check(req.get(), kDeleteUserRules)) return;
-  UserRec u{};
-  json_get_int(req.get(), "id", &u.id);
-  if (write_user(devpaths::kKvdb, &u) != 0) return;
-  notify_users_changed(u.id);
+  int id = -1;
+  json_get_int(req.get(), "id", &id);
+  // The last administrator stays: without one nobody could manage the recorder.
+  if (delete_user(devpaths::kKvdb, id) != 0) return;
+  notify_users_changed(id);
   send_op_log(on_system_ipc_callback, kLogSubSetting, kLogParamUserDeleted, 0);
   cgi_writeback_webserver(0, "OK");
 }
