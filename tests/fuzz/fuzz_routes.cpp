@@ -74,7 +74,13 @@ void start_daemon() {
   check(lfd >= 0 && bind(lfd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(lfd, 64) == 0,
         "daemon socket");
   std::thread([lfd] {
-    for (int fd; (fd = accept(lfd, nullptr, nullptr)) >= 0;) std::thread(serve, fd).detach();
+    for (;;) {
+      int fd = accept(lfd, nullptr, nullptr);
+      if (fd >= 0)
+        std::thread(serve, fd).detach();
+      else
+        usleep(1000);  // out of descriptors for a moment: the clients close theirs
+    }
   }).detach();
 }
 
