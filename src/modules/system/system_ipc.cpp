@@ -1,12 +1,28 @@
 // Reply callback of the system module.
 #include "common/ipc.h"
+#include "common/reply.h"
+#include "modules/system/maintenance.h"
 #include "modules/system/system_module.h"
+#include "proto/maint_proto.h"
 #include "proto/system_proto.h"
 
 namespace {
 const IpcReplyRoute kSystemReplies[] = {
     {reply_of(sys::kReqPoePwdChange), 4, on_modify_poe_camera_pwd_cb},
     {reply_of(sys::kReqMailLogin), 4, on_user_login_from_mail_cb},
+    // Maintenance and upgrade.
+    {reply_of(maint::kReqUpgrade), 4, on_upgrade_result_cb},
+    {reply_of(maint::kReqCheckOnline), sizeof(maint::OnlineUpgradeInfo), on_check_nvr_online_upgrade_cb},
+    res_row(maint::kReqOnlineDownload),
+    res_row(maint::kReqDropDownload),
+    {reply_of(maint::kReqCamUpgrade), sizeof(maint::CamUpgradeReply), on_start_upgrade_camera_cb},
+    {reply_of(maint::kReqCamCheckOnline), sizeof(maint::OnlineUpgradeInfo), on_check_ipc_online_upgrade_cb},
+    {reply_of(maint::kReqDiagExport), sizeof(maint::DiagReply), on_export_diagnosis_cb},
+    {reply_of(maint::kReqAudioList), sizeof(maint::AudioFileEntry), on_get_audio_file_list_cb},
+    {reply_of(maint::kReqAudioAdd), 4, on_audio_status_cb},
+    {reply_of(maint::kReqAudioDelete), 4, on_audio_status_cb},
+    {reply_of(maint::kReqAudioRename), 4, on_audio_status_cb},
+    {reply_of(maint::kReqAudioPlay), 4, on_audio_status_cb},
 };
 }  // namespace
 
