@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -119,7 +120,8 @@ std::string download(MaintState&, const CoreRequest& req) {
   bool ours = strcmp(target, devpaths::kFirmwareImage) == 0 || strcmp(target, devpaths::kCameraImage) == 0;
   if (!ours || !rec.url[0]) return status_word(-1);
   std::string path = dev_path(target);
-  mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
+  std::error_code ec;
+  std::filesystem::create_directories(path.substr(0, path.rfind('/')), ec);
   return status_word(write_text(path, kImageText) ? 0 : -1);
 }
 
@@ -166,10 +168,14 @@ std::string diagnosis(MaintState&, const CoreRequest&) {
 
 std::string audio_file(const char* name) { return dev_path(devpaths::kAudioDir) + "/" + name; }
 
+// Every slot, free ones with no name: an empty reply would carry no payload.
 std::string audio_list(MaintState& st, const CoreRequest&) {
   std::string out;
-  for (const AudioFileEntry& e : st.audio)
-    if (e.enable) out += bytes(e);
+  for (int i = 0; i < kAudioFiles; ++i) {
+    AudioFileEntry e = st.audio[i];
+    e.id = i;
+    out += bytes(e);
+  }
   return out;
 }
 

@@ -166,6 +166,7 @@ void on_get_audio_file_list_cb(const IpcReply& r) {
     const AudioFileEntry& e = r.as<AudioFileEntry>()[i];
     char encoded[sizeof e.name + 1];
     copy_field(encoded, e.name);
+    if (!encoded[0]) continue;  // a free slot
     char name[sizeof e.name];
     if (base64DecodeUrl(encoded, name, sizeof name) < 0) copy_text(name, encoded);
     json_object* item = json_object_new_object();
