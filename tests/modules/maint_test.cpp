@@ -12,11 +12,13 @@
 #include <string>
 
 #include "base/paths.h"
+#include "coresim_server.h"
 #include "cgi/dispatchreq.h"
 #include "modules/system/system_module.h"
 #include "platform/kv_cipher.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_maint.h"
+#include "platform/kvdb_users.h"
 #include "proto/maint_proto.h"
 #include "support/module_test.h"
 
@@ -321,6 +323,36 @@ TEST_F(MaintTest, BrandingPackage) {
   EXPECT_FALSE(root_.exists("/mnt/nand/escape.txt"));
   EXPECT_FALSE(root_.exists("/mnt/nand2/link"));
   EXPECT_FALSE(canary_ran());
+}
+
+// Against the simulator: a reset keeps the accounts when asked, upgrades progress.
+TEST(MaintOnCoreSim, ResetUpgradeAndAudioSlots) {
+  TestRoot root;
+  CoreSim sim;
+  ASSERT_EQ(sim.start(), 0) << sim.error();
+  UserRec u{};
+  u.id = 5;
+  u.enable = 1;
+  snprintf(u.name, sizeof u.name, "guard");
+  ASSERT_EQ(write_user(devpaths::kKvdb, &u), 0);
+  ASSERT_EQ(set_param_int(devpaths::kKvdb, "marker", 7), 0);
+  EXPECT_EQ(call_route("/1006", R"({"keepIp":0,"keepUser":1})"), kTextHead + "OK");
+  // The daemon resets after the answer, then comes back up.
+  for (int i = 0; i < 300 && (get_param_int(devpaths::kKvdb, "marker", 0) != 0 ||
+                              read_user_by_name(devpaths::kKvdb, &u, "guard") != 0); ++i)
+    usleep(10000);
+  EXPECT_EQ(get_param_int(devpaths::kKvdb, "marker", 0), 0);
+  EXPECT_EQ(read_user_by_name(devpaths::kKvdb, &u, "guard"), 0);
+  for (int i = 0; i < 300 && !root.exists("/tmp/kvcore"); ++i) usleep(10000);
+  EXPECT_EQ(call_route("/1005", ""), kTextHead + "OK");
+
+  EXPECT_EQ(call_route("/6083", R"({"chnid":0})"), kJsonHead + "{ \"chnid\": 0, \"status\": -1 }");
+  EXPECT_EQ(call_route("/6085", R"({"type":1,"url":"http://u/c.bin"})"), kJsonHead + "{ \"res\": 0 }");
+  for (int percent : {25, 50})
+    EXPECT_EQ(call_route("/6083", R"({"chnid":0})"),
+              kJsonHead + "{ \"chnid\": 0, \"status\": " + std::to_string(percent) + " }");
+  EXPECT_EQ(call_route("/6320", ""), kJsonHead + "{ \"audioFileList\": [ ], \"status\": 0 }");
+  sim.stop();
 }
 
 TEST(MaintCipher, Base64AndPackageCipher) {
