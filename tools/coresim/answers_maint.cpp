@@ -18,6 +18,7 @@
 #include "base/text.h"
 #include "coresim_registry.h"
 #include "platform/kvdb.h"
+#include "platform/kvdb_factory.h"
 #include "platform/kvdb_users.h"
 #include "proto/maint_proto.h"
 
@@ -68,8 +69,8 @@ void reboot(MaintState& st, const CoreRequest&) {
   }).detach();
 }
 
-// What "kvdbctl init" does (the database made again with its factory rows,
-// the chosen administrator password kept), keeping the accounts when asked.
+// The database made again as "kvdbctl init" makes it, the chosen
+// administrator password kept; the accounts too when asked.
 void factory_reset(bool keep_user) {
   const char* db = devpaths::kKvdb;
   char md5[64] = "";
@@ -81,9 +82,8 @@ void factory_reset(bool keep_user) {
     rows.resize(static_cast<size_t>(users->size) * kMaxUsers);
     kvdb::read_list(db, *users, nullptr, {}, rows.data(), kMaxUsers, &n);
   }
-  std::string path = dev_path(db);
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) unlink((path + suffix).c_str());
-  kvdb::Txn(db, kvdb::Txn::kWrite).commit();
+  // A request process may have made the file again meanwhile: fresh either way.
+  kvdb_recreate(db);
   if (chosen) {
     set_param_value(db, kFactoryAdminMd5Key, md5);
     kvdb::transact(db, kvdb::Txn::kWrite, [](kvdb::Txn& t) { return kvdb::run_factory_defaults(t); });
