@@ -35,6 +35,10 @@ constexpr const char* kImageText = "simulated firmware image\n";
 
 struct MaintState {
   ResetKeep keep{};
+  // The page sends what to keep (3311) and the reset (3410) on separate
+  // connections, which may be served in either order: the second one resets.
+  bool keep_told = false;
+  bool reset_asked = false;
   int cam_percent[kChannels] = {};
   AudioFileEntry audio[kAudioFiles] = {};  // enable 1: slot in use
   uint64_t notices = 0;
@@ -226,11 +230,21 @@ std::string audio_play(MaintState& st, const CoreRequest& req) {
 
 void notice(MaintState& st, const CoreRequest&) { ++st.notices; }
 
-void keep_parts(MaintState& st, const CoreRequest& req) { st.keep = read_as<ResetKeep>(req); }
-
-void reset(MaintState& st, const CoreRequest&) {
+void reset_when_complete(MaintState& st) {
+  if (!st.keep_told || !st.reset_asked) return;
   factory_reset(st.keep.keep_user != 0);
   st = MaintState{};
+}
+
+void keep_parts(MaintState& st, const CoreRequest& req) {
+  st.keep = read_as<ResetKeep>(req);
+  st.keep_told = true;
+  reset_when_complete(st);
+}
+
+void reset(MaintState& st, const CoreRequest&) {
+  st.reset_asked = true;
+  reset_when_complete(st);
 }
 
 void stop_camera_upgrade(MaintState& st, const CoreRequest&) {
