@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/paths.h"
+#include "base/paths_maint.h"
 #include "coresim_server.h"
 
 namespace {
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!quiet) fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+  // The web pages learn from this marker that the daemon runs (again, after a reboot).
+  if (FILE* marker = fopen(dev_path(devpaths::kCoreRunning).c_str(), "a")) fclose(marker);
   int sig = 0;
   sigwait(&stop_signals, &sig);
   sim.stop();

@@ -15,6 +15,7 @@
 #include "base/paths.h"
 #include "md5.h"
 #include "platform/kvdb.h"
+#include "platform/kvdb_factory.h"
 #include "table_json.h"
 
 namespace {
@@ -54,24 +55,14 @@ const char* db_for(const Options& o, const char* table) {
   return f && f->db ? f->db : devpaths::kKvdb;
 }
 
-int remove_db(const char* device_path) {
-  std::string path = dev_path(device_path);
-  std::error_code ec;
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
-  return std::filesystem::exists(path) ? -1 : 0;
-}
-
 int cmd_init(const Options& o) {
   std::vector<const char*> dbs;
   if (o.db)
     dbs.push_back(o.db);
   else
     dbs = {devpaths::kKvdb, devpaths::kAnprDb};
-  for (const char* db : dbs) {
-    if (remove_db(db) != 0) return fail(std::string("cannot remove ") + dev_path(db));
-    kvdb::Txn t(db, kvdb::Txn::kWrite);
-    if (!t.ok() || t.commit() != 0) return fail(std::string("cannot create ") + dev_path(db));
-  }
+  for (const char* db : dbs)
+    if (kvdb_recreate(db) != 0) return fail(std::string("cannot create ") + dev_path(db));
   if (o.admin_password) {
     std::string md5 = md5_hex(o.admin_password, strlen(o.admin_password));
     // Factory rows that depend on it (the administrator account) are written again.

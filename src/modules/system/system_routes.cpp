@@ -1,5 +1,6 @@
 // Route table of the system and user module.
 #include "cgi/dispatchreq.h"
+#include "modules/system/maintenance.h"
 #include "modules/system/system_module.h"
 
 namespace {
@@ -22,6 +23,38 @@ constexpr RouteDef kSystemRoutes[] = {
     ROUTE("/1003", on_download_logfile),
     ROUTE("/1022", on_check_download_log),
     ROUTE("/1015", on_get_log_type_list),
+    // Maintenance and upgrade.
+    ROUTE("/1004", on_restart_device),
+    ROUTE("/1005", on_get_restart_state),
+    ROUTE("/1006", on_restore_device),
+    ROUTE("/1007", on_export_config),
+    ROUTE("/1008", on_import_config),
+    ROUTE("/1010", on_upgrade_system),
+    ROUTE("/1011", on_clean_upgrade_files),
+    ROUTE("/1013", on_download_config),
+    ROUTE("/1016", on_get_auto_maintenance),
+    ROUTE("/1017", on_set_auto_maintenance),
+    ROUTE("/1019", on_upgrade_nothing),
+    ROUTE("/1032", on_get_auto_reboot),
+    ROUTE("/1033", on_set_auto_reboot),
+    ROUTE("/1034", on_cgi_upgrade_system_init),
+    ROUTE("/6082", on_upgrade_camera),
+    ROUTE("/6083", on_start_upgrade_camera),
+    ROUTE("/6084", on_stop_upgrade_camera),
+    ROUTE("/6085", on_get_online_upgrade),
+    ROUTE("/6086", on_del_online_upgrade),
+    ROUTE("/6087", on_check_nvr_online_upgrade),
+    ROUTE("/6088", on_nvr_online_upgrade),
+    ROUTE("/6089", on_check_ipc_online_upgrade),
+    ROUTE("/oem", on_upload_oem),
+    ROUTE("/6310", on_export_diagnosis),
+    ROUTE("/6311", on_download_diagnosis),
+    ROUTE("/6320", on_get_audio_file_list),
+    ROUTE("/6321", on_upload_audio_file),
+    ROUTE("/6322", on_add_audio_file),
+    ROUTE("/6323", on_del_audio_file),
+    ROUTE("/6324", on_rename_audio_file),
+    ROUTE("/6325", on_play_audio_file),
     ROUTE("/vb.htm", on_http_option),
 };
 }  // namespace
