@@ -4,11 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "proto/device_proto.h"
 #include "proto/ipc_code.h"
 
 namespace maint {
 // Request codes (replies are code + 5000) with their waits.
-inline constexpr IpcCode kReqReboot{1703};                  // no payload, no reply
+using ::kReqReboot;
 inline constexpr IpcCode kReqUpgrade{1713, kPolls240s};     // int32 reset flag; reply int32 result
 inline constexpr IpcCode kReqCheckOnline{1715};             // reply OnlineUpgradeInfo
 inline constexpr IpcCode kReqOnlineDownload{1716, kPolls240s};  // OnlineDownload; reply int32 res

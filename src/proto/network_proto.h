@@ -3,14 +3,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "proto/device_proto.h"
 #include "proto/ipc_code.h"
 #include "proto/oplog.h"
 
 namespace net {
 // Request codes (replies are code + 5000) with their waits.
 inline constexpr IpcCode kReqSetTime{1701, kPolls240s};  // TimePayload; reply any word
-inline constexpr IpcCode kReqSettingsChanged{1702};      // SettingsNotice, never waited
-inline constexpr IpcCode kReqReboot{1703};               // no payload
+using ::kReqReboot;
+using ::kReqSettingsChanged;
+using ::SettingsNotice;
 inline constexpr IpcCode kReqTimeApplied{1711};          // no payload, sent from the time reply
 inline constexpr IpcCode kReqRestartNetwork{1712};       // 32 zero bytes
 inline constexpr IpcCode kReqDefaultRoute{1724};         // int32 defaultRoute; reply int32 res
@@ -44,10 +46,6 @@ inline constexpr const char* kChangedMail = "mail";
 inline constexpr const char* kChangedMore = "more";  // ports and push messages
 inline constexpr const char* kChangedSnmp = "snmp";
 
-struct SettingsNotice {
-  char name[32];
-};
-static_assert(sizeof(SettingsNotice) == 32);
 
 // Manual time in double quotes, or empty when the clock follows NTP.
 struct TimePayload {

@@ -343,7 +343,7 @@ TEST(MaintOnCoreSim, ResetUpgradeAndAudioSlots) {
     usleep(10000);
   EXPECT_EQ(get_param_int(devpaths::kKvdb, "marker", 0), 0);
   EXPECT_EQ(read_user_by_name(devpaths::kKvdb, &u, "guard"), 0);
-  for (int i = 0; i < 300 && !root.exists("/tmp/kvcore"); ++i) usleep(10000);
+  for (int i = 0; i < 1000 && !root.exists("/tmp/kvcore"); ++i) usleep(10000);
   EXPECT_EQ(call_route("/1005", ""), kTextHead + "OK");
 
   EXPECT_EQ(call_route("/6083", R"({"chnid":0})"), kJsonHead + "{ \"chnid\": 0, \"status\": -1 }");
@@ -414,6 +414,6 @@ TEST(MaintGolden, RoutesCodesWaitsAndReplies) {
       {8265, 4}, {8504, 4},  // accounts and sign-in
       {6713, 4}, {6715, 328}, {6716, 4}, {6717, 4}, {8350, 8}, {8365, 328}, {8528, 264},
       {9012, 136}, {9013, 4}, {9014, 4}, {9015, 4}, {9016, 4},
-  });
+  }, /*others=*/true);
 }
 }  // namespace

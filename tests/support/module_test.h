@@ -83,5 +83,7 @@ struct GoldenReply {
   int32_t reply_code;
   int32_t width;
 };
-// The reply table has exactly these rows (any order), each with a converter.
-void expect_replies(std::span<const IpcReplyRoute> table, std::initializer_list<GoldenReply> rows);
+// The reply table has these rows (any order), each with a converter, and no
+// others unless `others` (a module whose page families are checked apart).
+void expect_replies(std::span<const IpcReplyRoute> table, std::initializer_list<GoldenReply> rows,
+                    bool others = false);

@@ -131,7 +131,6 @@ const HeldPorts kHeldPorts;
 const CoreAnswerTable kNetworkAnswers = {
     {kReqSetTime, on_state(set_time), nullptr},
     {kReqSettingsChanged, silent(settings_changed), describe_notice},
-    {kReqReboot, silent([](CoreNetworkState& s, const CoreRequest&) { ++s.reboots; }), nullptr},
     {kReqTimeApplied, silent([](CoreNetworkState& s, const CoreRequest&) { ++s.time_applied; }), nullptr},
     {kReqRestartNetwork, silent([](CoreNetworkState& s, const CoreRequest&) { ++s.restarts; }), nullptr},
     {kReqDefaultRoute, on_state([](CoreNetworkState& s, const CoreRequest& r) {

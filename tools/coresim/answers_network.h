@@ -18,7 +18,6 @@ struct CoreNetworkState {
   int32_t default_route = 0;
   net::MulticastRec multicast{};
   int restarts = 0;
-  int reboots = 0;
 };
 
 CoreNetworkState coresim_network_state(CoreDevice& dev);
