@@ -1,5 +1,6 @@
 #include "platform/kv_p2p.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -29,12 +30,45 @@ constexpr int kBlock = kKeyBits / 8;
 constexpr int kPlainBlock = kBlock - 42;  // OAEP with SHA-1
 constexpr uint32_t kMaxKeyDer = 1024;
 
+// libcrypto is loaded when a key is first needed, never at start-up: every
+// request would pay for its size, and only the relay test uses it.
+#define P2P_CRYPTO_FUNCTIONS(X)                                                                            \
+  X(EVP_PKEY_Q_keygen) X(EVP_PKEY_free) X(EVP_PKEY_get_base_id) X(EVP_PKEY_get_size) X(EVP_PKEY_CTX_new) \
+  X(EVP_PKEY_CTX_free) X(EVP_PKEY_encrypt_init) X(EVP_PKEY_decrypt_init) X(EVP_PKEY_CTX_set_rsa_padding)  \
+  X(EVP_PKEY_encrypt) X(EVP_PKEY_decrypt) X(PEM_write_PrivateKey) X(PEM_read_PrivateKey) X(i2d_PUBKEY)   \
+  X(d2i_PUBKEY) X(CRYPTO_free)
+
+struct Crypto {
+#define P2P_MEMBER(f) decltype(&::f) f;
+  P2P_CRYPTO_FUNCTIONS(P2P_MEMBER)
+#undef P2P_MEMBER
+};
+
+const Crypto* load_crypto() {
+  void* lib = dlopen("libcrypto.so.3", RTLD_NOW | RTLD_LOCAL);
+  if (!lib) return nullptr;
+  static Crypto c;
+  bool all = true;
+#define P2P_RESOLVE(f)                                 \
+  c.f = reinterpret_cast<decltype(c.f)>(dlsym(lib, #f)); \
+  all = all && c.f;
+  P2P_CRYPTO_FUNCTIONS(P2P_RESOLVE)
+#undef P2P_RESOLVE
+  return all ? &c : nullptr;
+}
+
+// Null when the library cannot be loaded: no key, so no exchange.
+const Crypto* crypto() {
+  static const Crypto* c = load_crypto();
+  return c;
+}
+
 struct PkeyFree {
-  void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
+  void operator()(EVP_PKEY* k) const { crypto()->EVP_PKEY_free(k); }
 };
 using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
 struct CtxFree {
-  void operator()(EVP_PKEY_CTX* c) const { EVP_PKEY_CTX_free(c); }
+  void operator()(EVP_PKEY_CTX* c) const { crypto()->EVP_PKEY_CTX_free(c); }
 };
 using PkeyCtx = std::unique_ptr<EVP_PKEY_CTX, CtxFree>;
 
@@ -85,21 +119,24 @@ bool read_all(int fd, void* data, size_t len) {
   return true;
 }
 
-bool usable_rsa(const EVP_PKEY* k) { return k && EVP_PKEY_get_base_id(k) == EVP_PKEY_RSA && EVP_PKEY_get_size(k) == kBlock; }
+bool usable_rsa(const EVP_PKEY* k) {
+  return k && crypto()->EVP_PKEY_get_base_id(k) == EVP_PKEY_RSA && crypto()->EVP_PKEY_get_size(k) == kBlock;
+}
 
 Pkey load_key(const char* path) {
-  FILE* f = path ? fopen(path, "re") : nullptr;
+  FILE* f = path && crypto() ? fopen(path, "re") : nullptr;
   if (!f) return nullptr;
-  Pkey k(PEM_read_PrivateKey(f, nullptr, nullptr, nullptr));
+  Pkey k(crypto()->PEM_read_PrivateKey(f, nullptr, nullptr, nullptr));
   fclose(f);
   return usable_rsa(k.get()) ? std::move(k) : nullptr;
 }
 
 PkeyCtx oaep_ctx(EVP_PKEY* k, bool encrypt) {
-  PkeyCtx c(EVP_PKEY_CTX_new(k, nullptr));
+  const Crypto& x = *crypto();
+  PkeyCtx c(x.EVP_PKEY_CTX_new(k, nullptr));
   if (!c) return nullptr;
-  int init = encrypt ? EVP_PKEY_encrypt_init(c.get()) : EVP_PKEY_decrypt_init(c.get());
-  if (init <= 0 || EVP_PKEY_CTX_set_rsa_padding(c.get(), RSA_PKCS1_OAEP_PADDING) <= 0) return nullptr;
+  int init = encrypt ? x.EVP_PKEY_encrypt_init(c.get()) : x.EVP_PKEY_decrypt_init(c.get());
+  if (init <= 0 || x.EVP_PKEY_CTX_set_rsa_padding(c.get(), RSA_PKCS1_OAEP_PADDING) <= 0) return nullptr;
   return c;
 }
 }  // namespace
@@ -110,8 +147,8 @@ P2pRelayAddress& p2p_relay_address() {
 }
 
 int p2p_create_keyfile(const char* path) {
-  if (!path || !*path) return -1;
-  Pkey k(EVP_RSA_gen(kKeyBits));
+  if (!path || !*path || !crypto()) return -1;
+  Pkey k(crypto()->EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(kKeyBits)));
   if (!k) return -1;
   std::string tmp = std::string(path) + ".new";
   int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -122,7 +159,7 @@ int p2p_create_keyfile(const char* path) {
     unlink(tmp.c_str());
     return -1;
   }
-  bool ok = PEM_write_PrivateKey(f, k.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1;
+  bool ok = crypto()->PEM_write_PrivateKey(f, k.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1;
   ok = fclose(f) == 0 && ok;
   if (!ok || rename(tmp.c_str(), path) != 0) {
     unlink(tmp.c_str());
@@ -136,17 +173,17 @@ int p2p_cli_switch_keyfile(int fd, const char* path) {
   if (fd < 0 || !own) return -1;
   // Own public key out, the peer's in: [uint32 length][DER].
   unsigned char* der = nullptr;
-  int len = i2d_PUBKEY(own.get(), &der);
+  int len = crypto()->i2d_PUBKEY(own.get(), &der);
   if (len <= 0) return -1;
   uint32_t n = static_cast<uint32_t>(len);
   bool sent = write_all(fd, &n, sizeof n) && write_all(fd, der, n);
-  OPENSSL_free(der);
+  crypto()->CRYPTO_free(der, __FILE__, __LINE__);
   uint32_t peer_len = 0;
   if (!sent || !read_all(fd, &peer_len, sizeof peer_len) || peer_len == 0 || peer_len > kMaxKeyDer) return -1;
   unsigned char buf[kMaxKeyDer];
   if (!read_all(fd, buf, peer_len)) return -1;
   const unsigned char* p = buf;
-  Pkey peer(d2i_PUBKEY(nullptr, &p, static_cast<long>(peer_len)));
+  Pkey peer(crypto()->d2i_PUBKEY(nullptr, &p, static_cast<long>(peer_len)));
   if (!usable_rsa(peer.get())) return -1;
   auto s = std::make_shared<Session>();
   s->own = std::move(own);
@@ -169,7 +206,7 @@ int p2p_send(int fd, const void* data, int len, char* work, int work_size) {
   for (int done = 0, at = 0; done < len; done += kPlainBlock, at += kBlock) {
     size_t out_len = kBlock;
     size_t chunk = static_cast<size_t>(std::min(kPlainBlock, len - done));
-    if (EVP_PKEY_encrypt(c.get(), reinterpret_cast<unsigned char*>(work + at), &out_len, in + done, chunk) <= 0 ||
+    if (crypto()->EVP_PKEY_encrypt(c.get(), reinterpret_cast<unsigned char*>(work + at), &out_len, in + done, chunk) <= 0 ||
         out_len != kBlock)
       return -1;
   }
@@ -187,7 +224,7 @@ int p2p_recv(int fd, void* out, int out_size, int ensize, char* work, int work_s
   unsigned char plain[kBlock];
   for (int at = 0; at < ensize; at += kBlock) {
     size_t plain_len = sizeof plain;
-    if (EVP_PKEY_decrypt(c.get(), plain, &plain_len, reinterpret_cast<unsigned char*>(work + at), kBlock) <= 0 ||
+    if (crypto()->EVP_PKEY_decrypt(c.get(), plain, &plain_len, reinterpret_cast<unsigned char*>(work + at), kBlock) <= 0 ||
         got + static_cast<int>(plain_len) > out_size)
       return -1;
     memcpy(dst + got, plain, plain_len);

@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -63,8 +63,10 @@ bool file_present(const char* device_path) {
 }
 
 bool write_file(const std::string& path, const char* text) {
-  std::ofstream f(path, std::ios::trunc);
-  return static_cast<bool>(f << text) && static_cast<bool>(f.flush());
+  FILE* f = fopen(path.c_str(), "we");
+  if (!f) return false;
+  bool ok = fputs(text, f) >= 0;
+  return fclose(f) == 0 && ok;
 }
 
 // The signing tool's directory, fresh: newcerts, an empty index, serial 01.
