@@ -1,4 +1,6 @@
-// coresim [--root DIR] [--log FILE] [--quiet]: the core daemon simulator.
+// coresim [--root DIR] [--log FILE] [--quiet] [--relay PORT]: the core daemon
+// simulator, with the stand-in P2P relay on 127.0.0.1:PORT (default 9999, the
+// relay port of the recorder; 0: none).
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,10 +9,12 @@
 #include "base/paths.h"
 #include "base/paths_maint.h"
 #include "coresim_server.h"
+#include "proto/p2p_proto.h"
+#include "relay.h"
 
 namespace {
 int usage() {
-  fputs("usage: coresim [--root DIR] [--log FILE] [--quiet]\n", stderr);
+  fputs("usage: coresim [--root DIR] [--log FILE] [--quiet] [--relay PORT]\n", stderr);
   return 2;
 }
 }  // namespace
@@ -18,11 +22,17 @@ int usage() {
 int main(int argc, char** argv) {
   const char* log_path = nullptr;
   bool quiet = false;
+  int relay_port = p2p::kRelayPort;
   for (int i = 1; i < argc; ++i) {
     if (!strcmp(argv[i], "--root") && i + 1 < argc) {
       setenv("NVR_ROOT", argv[++i], 1);
     } else if (!strcmp(argv[i], "--log") && i + 1 < argc) {
       log_path = argv[++i];
+    } else if (!strcmp(argv[i], "--relay") && i + 1 < argc) {
+      char* end = nullptr;
+      long v = strtol(argv[++i], &end, 10);
+      if (*end || v < 0 || v > 65535) return usage();
+      relay_port = static_cast<int>(v);
     } else if (!strcmp(argv[i], "--quiet")) {
       quiet = true;
     } else {
@@ -52,8 +62,15 @@ int main(int argc, char** argv) {
   if (!quiet) fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
   // The web pages learn from this marker that the daemon runs (again, after a reboot).
   if (FILE* marker = fopen(dev_path(devpaths::kCoreRunning).c_str(), "a")) fclose(marker);
+  // Without the relay the simulator still serves: the P2P test answers 3.
+  CoreRelay relay(log);
+  if (relay_port > 0 && relay.start(relay_port) != 0)
+    fprintf(stderr, "coresim: no P2P relay: %s\n", relay.error().c_str());
+  else if (relay_port > 0 && !quiet)
+    fprintf(stderr, "coresim: P2P relay on 127.0.0.1:%d\n", relay.port());
   int sig = 0;
   sigwait(&stop_signals, &sig);
+  relay.stop();
   sim.stop();
   if (!quiet) fprintf(stderr, "coresim: stopped by signal %d\n", sig);
   if (log && log != stderr) fclose(log);

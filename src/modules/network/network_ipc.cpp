@@ -6,7 +6,9 @@
 #include "common/web_utils.h"
 #include "modules/network/network_module.h"
 #include "platform/net_helpers.h"
+#include "proto/cert_proto.h"
 #include "proto/network_proto.h"
+#include "proto/p2p_proto.h"
 
 using namespace net;
 
@@ -34,6 +36,12 @@ const IpcReplyRoute kNetworkReplies[] = {
     {reply_of(kReqIpConflictDev), 4, on_ip_conflict_cb},
     word_row(kReqDdnsStatus, "status"),
     {reply_of(kReqTestMail), 4, on_test_email_cb},
+    {reply_of(cert::kReqCreate), 4, on_create_https_cert_cb},
+    {reply_of(cert::kReqInstall), 4, on_install_cert_cb},
+    {reply_of(p2p::kReqEnable), 4, on_enable_p2p_cb},
+    {reply_of(p2p::kReqDisable), 4, on_disable_p2p_cb},
+    {reply_of(p2p::kReqStatus), sizeof(p2p::P2pStatus), on_p2p_status_info_cb},
+    {reply_of(p2p::kReqUnbind), 4, on_cgi_p2p_unbind_device_cb},
 };
 
 // Ports the PoE cameras use, by the recorder's PoE port count.

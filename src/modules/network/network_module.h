@@ -37,6 +37,29 @@ void on_get_poe_max(char* text);
 void on_get_ddns_status(char* text);
 void on_cgi_set_default_route(char* text);
 
+// HTTPS certificates.
+void on_create_https_cert(char* text);
+void on_get_cert_info(char* text);
+void on_download_cert_req(char* text);
+void on_delete_cert_req(char* text);
+void on_install_cert(char* text);
+void on_delete_cert(char* text);
+void on_set_https_enable(char* text);
+void on_get_https_enable(char* text);
+void on_get_cert_req_info(char* text);
+void on_create_https_cert_cb(const IpcReply& r);
+void on_install_cert_cb(const IpcReply& r);
+
+// P2P registration.
+void on_get_p2p_info(char* text);
+void on_set_p2p_info(char* text);
+void on_test_p2p(char* text);
+void on_cgi_p2p_unbind_device(char* text);
+void on_p2p_status_info_cb(const IpcReply& r);
+void on_enable_p2p_cb(const IpcReply& r);
+void on_disable_p2p_cb(const IpcReply& r);
+void on_cgi_p2p_unbind_device_cb(const IpcReply& r);
+
 // Settings-changed notice (1702), never waited.
 void send_settings_changed(const char* what);
 // A log record of this module with its own main type (the IP-conflict entry).

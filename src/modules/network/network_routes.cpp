@@ -1,6 +1,4 @@
-// Route table of the network module, in its registration order. The
-// certificate and P2P routes (/7060-/7062, /7080-/7089, /7095) take their
-// places in this order when they arrive.
+// Route table of the network module, in its registration order.
 #include "modules/network/network_module.h"
 
 namespace {
@@ -23,13 +21,26 @@ constexpr RouteDef kNetworkRoutes[] = {
     ROUTE("/7044", on_get_mac0),
     ROUTE("/7050", on_get_port_info),
     ROUTE("/7051", on_set_port_info),
+    ROUTE("/7060", on_get_p2p_info),
+    ROUTE("/7061", on_set_p2p_info),
+    ROUTE("/7062", on_test_p2p),
     ROUTE("/7070", on_ip_conflict),
     ROUTE("/7071", on_ip_conflict_by_dev),
+    ROUTE("/7080", on_create_https_cert),
+    ROUTE("/7081", on_get_cert_info),
+    ROUTE("/7082", on_download_cert_req),
+    ROUTE("/7083", on_delete_cert_req),
+    ROUTE("/7084", on_install_cert),
+    ROUTE("/7085", on_delete_cert),
+    ROUTE("/7086", on_set_https_enable),
+    ROUTE("/7087", on_get_https_enable),
+    ROUTE("/7089", on_get_cert_req_info),
     ROUTE("/7090", on_get_snmp_info),
     ROUTE("/7091", on_set_snmp_info),
     ROUTE("/7092", on_get_access_info),
     ROUTE("/7093", on_get_poe_max),
     ROUTE("/7094", on_get_ddns_status),
+    ROUTE("/7095", on_cgi_p2p_unbind_device),
     ROUTE("/7096", on_cgi_set_default_route),
 };
 }  // namespace
