@@ -56,7 +56,7 @@ void poll_pause() {
 std::unique_ptr<Frame> new_frame(const FrameHeader& head) {
   std::unique_ptr<Frame> f(new (std::nothrow) Frame{head, nullptr});
   if (!f) return nullptr;
-  f->data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(head.size) + 1]);
+  f->data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(head.size)]);
   if (!f->data) return nullptr;
   f->head.data = reinterpret_cast<uintptr_t>(f->data.get());
   return f;
@@ -186,7 +186,8 @@ void remote_backup_wait_end() {
 bool remote_backup_ended() { return g_end.load(); }
 
 void on_get_download_playtime_cb(const IpcReply& r) {
-  if (r.count < 1) return;  // shorter than a chunk record
+  // Shorter than a chunk record, or after the end: the file is complete.
+  if (r.count < 1 || g_end.load()) return;
   const auto* chunk = r.as<DownloadChunk>();
   if (!g_writer.avi || chunk->length == kChunkEnd) {
     g_end = true;
