@@ -266,6 +266,47 @@ struct DownloadRequest {
   char end[32];
 };
 static_assert(sizeof(DownloadRequest) == 72);
+static_assert(offsetof(DownloadRequest, start) == 8);
+static_assert(offsetof(DownloadRequest, end) == 40);
+
+// Frame header of a downloaded frame: handed to the AVI writer unchanged before
+// the frame's data. Only size and the data slot matter to the download itself;
+// the AVI writer reads the codec, picture and rate fields.
+struct FrameHeader {
+  char codec[4];        // four-character code: "H264", "H265", "MJPG", "DIB " (raw BGR, bottom-up)
+  int32_t frame_type;   // kKeyFrame or 0
+  int32_t width;
+  int32_t height;
+  int32_t fps;
+  int32_t channel;
+  int64_t pts_us;
+  int32_t seq;
+  uint8_t reserved0[4];
+  int32_t size;         // bytes of frame data
+  uint8_t reserved1[28];
+  uint64_t data;        // receiver's slot: address of the frame data
+  uint8_t reserved2[16];
+};
+static_assert(sizeof(FrameHeader) == 96);
+static_assert(offsetof(FrameHeader, size) == 40);
+static_assert(offsetof(FrameHeader, data) == 72);
+inline constexpr int32_t kKeyFrame = 1;
+
+inline constexpr int32_t kChunkData = 614400;      // data bytes one chunk can carry
+inline constexpr int32_t kChunkEnd = -1;           // chunk length: end of download
+inline constexpr int32_t kChunkInterrupted = -2;   // chunk length: download interrupted
+
+// One reply 6173 of a download: a piece of a frame.
+struct DownloadChunk {
+  FrameHeader head;
+  int32_t continued;  // 0: this chunk begins a new frame
+  int32_t length;     // data bytes, or kChunkEnd / kChunkInterrupted
+  uint8_t data[kChunkData];
+};
+static_assert(sizeof(DownloadChunk) == 614504);
+static_assert(offsetof(DownloadChunk, continued) == 96);
+static_assert(offsetof(DownloadChunk, length) == 100);
+static_assert(offsetof(DownloadChunk, data) == 104);
 
 struct RtspStreamBlock {
   int32_t port;

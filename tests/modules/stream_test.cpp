@@ -486,7 +486,7 @@ TEST(StreamGolden, RoutesCodesWaitsAndReplies) {
       {kReqSetImage, 1205, 1000},      {kReqStreamBusy, 4011, 1000},    {kReqOpenSession, 3103, 1000},
   });
   expect_replies(stream_reply_table(), {
-      {6153, 8}, {6159, 80}, {6161, 80}, {6162, 4}, {6171, 4}, {6176, 12}, {6177, 12}, {8002, 44},
+      {6153, 8}, {6159, 80}, {6161, 80}, {6162, 4}, {6171, 4}, {6173, 614504}, {6176, 12}, {6177, 12}, {8002, 44},
       {8103, 40}, {8500, 1040}, {8502, 152}, {8503, 1476}, {8506, 8}, {9011, 4},
       {8109, 40},  // the mask playback's opening reply, read as 8103
   });

@@ -19,7 +19,6 @@ using namespace stream;
 
 namespace {
 constexpr IpcCallback kCb = on_stream_callback;
-constexpr int64_t kAnyInt = INT32_MAX;
 
 // A channel given as the bare request text.
 bool text_channel(const char* text, int* channel) { return text_int(text, 0, kChannels - 1, channel); }
@@ -111,23 +110,7 @@ void on_get_playback_transcoding(char* text) {
   transcode_request<TranscodeKey>(text, kTranscodeKeyFields, kReqTranscodeState);
 }
 
-namespace {
-constexpr JsonRule kDownloadRules[] = {
-    {"id", true, JsonType::kInt, 0, kChannels - 1},
-    {"startTime", true, JsonType::kText, 0, kAnyInt},
-    {"endTime", true, JsonType::kText, 0, kAnyInt},
-};
-
 bool download_busy() { return access(dev_path(devpaths::kPbDownload).c_str(), F_OK) == 0; }
-}  // namespace
-
-// The AVI stream itself comes with the remote backup writer; until then a
-// free download answers nothing.
-void on_download_playback(char* text) {
-  JsonPtr req = json_parse(text);
-  if (!req || !json_check(req.get(), kDownloadRules)) return;
-  if (download_busy()) answer_text("BUSY NOW");
-}
 
 void on_get_download_status(char*) {
   JsonPtr obj(json_object_new_object());

@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "common/reply.h"
+#include "modules/stream/remote_backup.h"
 #include "modules/stream/stream_module.h"
 #include "proto/stream_proto.h"
 
@@ -223,6 +224,7 @@ const IpcReplyRoute kStreamReplies[] = {
     {reply_of(kReqSearchPage), sizeof(SearchResult), on_search_cb},
     {reply_of(kReqOpenPlayback), 4, on_open_playback_cb},
     {reply_of(kReqJump), 4, on_jump_cb},
+    {reply_of(kReqDownload), sizeof(DownloadChunk), on_get_download_playtime_cb},
     {reply_of(kReqTranscode), sizeof(TranscodeState), on_set_transcode_cb},
     {reply_of(kReqTranscodeState), sizeof(TranscodeState), on_get_transcode_cb},
     {reply_of(kReqGetImage), sizeof(ImageReply), on_image_cb},

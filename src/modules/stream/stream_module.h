@@ -59,5 +59,7 @@ void on_set_image_param(char* text);
 void on_reset_image_param(char* text);
 void on_get_stream_busy(char* text);
 
+// The download busy marker exists.
+bool download_busy();
 // Image value 0..255 as the percent the operation log shows (128 -> 50).
 int32_t image_percent(int32_t value);
