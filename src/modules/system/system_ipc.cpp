@@ -2,6 +2,7 @@
 #include "common/ipc.h"
 #include "modules/system/system_module.h"
 #include "proto/log_proto.h"
+#include "proto/sysinfo_proto.h"
 #include "proto/system_proto.h"
 
 namespace {
@@ -12,6 +13,7 @@ const IpcReplyRoute kSystemReplies[] = {
     // Text replies: the width is a byte, so the count is the payload size.
     {reply_of(logs::kReqDetail), 1, on_log_web_get_log_detail_cb},
     {reply_of(logs::kReqExport), 1, on_log_web_export_info_cb},
+    {reply_of(sysinfo::kReqDeviceInfo), sizeof(sysinfo::DeviceInfo), on_get_system_info_cb},
 };
 }  // namespace
 
