@@ -184,7 +184,7 @@ TEST_F(LogTest, CatalogueListsTheTypesWithTheirWords) {
 
 TEST(LogGolden, CodesWaitsAndReplies) {
   expect_codes({{kReqSearch, 3495, 15000}, {kReqExport, 3494, 15000}, {kReqDetail, 3488, 1000}});
-  expect_replies(system_reply_table(), {{8265, 4}, {8504, 4}, {8495, 68008}, {8488, 1}, {8494, 1}});
+  expect_replies(system_reply_table(), {{8265, 4}, {8504, 4}, {8495, 68008}, {8488, 1}, {8494, 1}, {8400, 592}});
   static_assert(sizeof(LogSearch) == 840 && sizeof(SearchReply) == 68008);
 }
 }  // namespace

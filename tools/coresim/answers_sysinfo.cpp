@@ -55,19 +55,20 @@ std::string device_info(CoreSysinfoState& s, const CoreRequest&) {
 }
 
 void sub_output(CoreSysinfoState& s, const CoreRequest& req) {
-  s.sub_output = read_as<int32_t>(req);
   DisplayRec d{};
   read_display(kDb, &d);
-  d.sub_enable = s.sub_output;
+  d.sub_enable = read_as<int32_t>(req);
   write_display(kDb, &d);
+  s.sub_output = d.sub_enable;
 }
 
-void upnp(CoreSysinfoState&, const CoreRequest& req) {
+void upnp(CoreSysinfoState& s, const CoreRequest& req) {
   auto u = read_as<UpnpRecord>(req);
   // Mapped as soon as it is on: the simulated router always agrees.
   u.http_status = u.enable ? 1 : 0;
   u.rtsp_status = u.enable ? 1 : 0;
   write_upnp(kDb, &u);
+  s.upnp = u;
 }
 
 std::string describe_number(const CoreRequest& req) { return "device number " + std::to_string(read_as<int32_t>(req)); }

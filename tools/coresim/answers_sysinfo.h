@@ -8,10 +8,11 @@
 
 struct CoreSysinfoState {
   int32_t device_number = -1;  // last 1705; -1: the stored "deviceid"
-  int32_t sub_output = -1;     // last 1023
+  int32_t sub_output = -1;     // last 1023, once stored
   sysinfo::ResolutionRequest resolution[2]{};  // last 1001 per output
   int display_applied = 0;     // 1015 notices
   sysinfo::AudioRequest audio{};
+  sysinfo::UpnpRecord upnp{};  // as last stored
   int filter_changes = 0;      // 1722 notices
 };
 
