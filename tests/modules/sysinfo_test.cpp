@@ -53,16 +53,8 @@ class SysinfoTest : public ModuleTest {
 
 TEST_F(SysinfoTest, DeviceInformationInPageOrderWithTrimmedUptime) {
   DeviceInfo d{};
-  d.device_id = 9;
-  d.max_cameras = 16;
-  d.max_sensor = 8;
-  d.max_alarm = 2;
-  d.max_audio_out = 1;
-  d.display_num = 2;
-  d.max_rs485 = 3;
-  d.max_network_lan = 2;
-  d.oem_version = 5;
-  d.kvddns = 1;
+  d.device_id = 9, d.max_cameras = 16, d.max_sensor = 8, d.max_alarm = 2, d.max_audio_out = 1;
+  d.display_num = 2, d.max_rs485 = 3, d.max_network_lan = 2, d.oem_version = 5, d.kvddns = 1;
   memset(d.sn, 'S', sizeof d.sn);  // unterminated: read to its width
   copy_text(d.prefix, "PX");
   copy_text(d.device_name, "NVR-16");
@@ -127,9 +119,8 @@ TEST_F(SysinfoTest, HostNameAndDeviceNumberAreStoredThenAnnounced) {
 TEST_F(SysinfoTest, WebLogEntryAndDownloadStub) {
   EXPECT_EQ(call("/1014", "anything"), kTextHead + "OK");
   ASSERT_EQ(logs().size(), 1u);
-  EXPECT_EQ(logs()[0].main_type, 4);
-  EXPECT_EQ(logs()[0].sub_type, 202);
-  EXPECT_EQ(logs()[0].param_type, 900);
+  EXPECT_EQ((std::vector<int64_t>{logs()[0].main_type, logs()[0].sub_type, logs()[0].param_type}),
+            (std::vector<int64_t>{4, 202, 900}));
   EXPECT_EQ(call("/dw.cgi", "file=/etc/passwd"), kTextHead + "NG download");
 }
 
@@ -221,11 +212,7 @@ TEST_F(SysinfoTest, GeneralSettingsRefusalsAndFailedWrites) {
 
 TEST_F(SysinfoTest, UpnpIsSentOverTheStoredRecordNotStored) {
   UpnpRecord u{};
-  u.enable = 0;
-  u.http_status = 1;
-  u.external_http_port = 81;
-  u.external_rtsp_port = 555;
-  u.rtsp_status = 2;
+  u.http_status = 1, u.external_http_port = 81, u.external_rtsp_port = 555, u.rtsp_status = 2;
   write_upnp(kDb, &u);
   EXPECT_EQ(call("/1030"), kJsonHead + R"({ "enable": 0, "type": 0, "external_http_port": 81, "http_status": 1, )"
                                        R"("external_rtsp_port": 555, "rtsp_status": 2, "http_port": 80, "rtsp_port": 554 })");
