@@ -52,7 +52,7 @@ ws_free_port() {
 
 # ws_prepare_root ROOT PASSWORD: the directories of the device, a factory-default
 # database with an administrator "admin" of that password, the language list and
-# the words of the log codes.
+# the words of the log codes and of the web pages.
 ws_prepare_root() {
   local root=$1 password=$2 d
   ws_check_path "$root"
@@ -69,6 +69,7 @@ ws_prepare_root() {
   fi
   ws_write_languages "$root/opt/app/www/webfile/json/languages.json"
   cp "$WS_TOP"/data/lang/*.lang "$root/opt/app/lang/" || ws_die "cannot copy the log words"
+  cp "$WS_TOP"/data/webfile/*.json "$root/opt/app/www/webfile/json/" || ws_die "cannot copy the page words"
 }
 
 ws_write_languages() {

@@ -263,6 +263,11 @@ int set_param_value(const char* path, const char* key, const char* value);
 int check_param_key(const char* path, const char* key);
 // Adds a new key; -1 when it exists already.
 int add_param_value(const char* path, const char* key, const char* value);
+// Stores a value within a write transaction (added when missing), so that a
+// page's parameters and records are saved together or not at all.
+namespace kvdb {
+int put_param(Txn& t, const char* key, const char* value);
+}
 
 // Sets one integer column for the rows whose key_col ("id") is a bit of
 // mask, e.g. ("video_loss", "tri_alarms", 3, mask, "id"). Table and column

@@ -2,6 +2,7 @@
 // that column updates (ANR, recorded stream) reach every channel.
 #include "platform/kvdb_camera.h"
 
+#include "base/text.h"
 #include "platform/kvdb.h"
 
 namespace {
@@ -68,4 +69,20 @@ int read_cameras(const char* path, CameraRec* recs, int* count) {
 int write_camera(const char* path, const CameraRec* rec) {
   if (!rec || rec->id < 0 || rec->id >= kCameraChannels) return -1;
   return kvdb::write_one(path, kCameraFamily, nullptr, {}, rec);
+}
+
+int write_camera_ips(const char* path, const CameraIpSlot* slots, int n) {
+  if (n < 0 || (n > 0 && !slots)) return -1;
+  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) {
+    for (int i = 0; i < n; ++i) {
+      const CameraIpSlot& s = slots[i];
+      if (s.chn < 0 || s.chn >= kCameraChannels) return -1;
+      CameraRec c{};
+      if (t.get(kCameraFamily, nullptr, {{"id", s.chn}}, &c) < 0) return -1;
+      c.id = s.chn;
+      copy_field(c.ip, s.ip);
+      if (t.put(kCameraFamily, nullptr, {}, &c) != 0) return -1;
+    }
+    return 0;
+  });
 }

@@ -38,3 +38,12 @@ int read_camera(const char* path, CameraRec* rec, int chn);
 // recs must hold kCameraChannels records; recs[i] is channel i.
 int read_cameras(const char* path, CameraRec* recs, int* count);
 int write_camera(const char* path, const CameraRec* rec);
+
+// Address of one channel, as a batch of "/ipc" gives it.
+struct CameraIpSlot {
+  int32_t chn;
+  char ip[64];
+};
+// Stores each slot's address into its channel (other fields kept), all in one
+// transaction; -1 and nothing stored when a channel is out of range.
+int write_camera_ips(const char* path, const CameraIpSlot* slots, int n);

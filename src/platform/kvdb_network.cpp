@@ -306,6 +306,13 @@ int write_network_default_route(const char* db, int route) {
   });
 }
 
+int put_network_host_name(kvdb::Txn& t, const char* name) {
+  NetworkHead h{};
+  if (t.get(kNetworkFamily, nullptr, {{"id", 0}}, &h) < 0) return -1;
+  copy_text(h.hostName, name);
+  return put_row(t, kNetworkFamily, h);
+}
+
 int read_push_msg_events(const char* db, int32_t* masks, int n) {
   if (!masks || n <= 0) return -1;
   std::vector<PushEvent> rows(static_cast<size_t>(n));

@@ -5,6 +5,10 @@
 
 #include "proto/network_proto.h"
 
+namespace kvdb {
+class Txn;
+}
+
 namespace net {
 inline constexpr int kIfaceEth0 = 0;
 inline constexpr int kIfaceEth1 = 1;
@@ -155,6 +159,8 @@ int write_network_bond(const char* db, const NetworkRec* r);
 int read_network_mode(const char* db);
 // Stores the default route alone.
 int write_network_default_route(const char* db, int route);
+// Stores the host name alone, within the caller's write transaction.
+int put_network_host_name(kvdb::Txn& t, const char* name);
 
 // masks[0..n-1] for channels 0..n-1 (n at most max); missing ones are 0.
 int read_push_msg_events(const char* db, int32_t* masks, int n);

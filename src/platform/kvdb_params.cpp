@@ -55,7 +55,9 @@ constexpr ParamDefault kFactoryParams[] = {
     {"hardware_version", "V1.1"},
     {"hdmihotplug", "1"},
     {"hide_taskbar", "0"},
+    {"hide_toolbar", "0"},
     {"plugin_version", "1.0"},
+    {"mplugin_version", "1.0"},
     {"poepsd", "qa5172"},
     {"software_version", "7x.7.0.9"},
     {"wizard_enable", "0"},
@@ -102,6 +104,12 @@ int store_param(const char* path, const char* key, const char* value, bool only_
 }
 
 }  // namespace
+
+int kvdb::put_param(Txn& t, const char* key, const char* value) {
+  if (!valid_key(key) || !value || strlen(value) >= sizeof(ParamRec::value)) return t.fail();
+  ParamRec r = make_param(key, value);
+  return t.put(kParamFamily, nullptr, {}, &r);
+}
 
 int get_param_int(const char* path, const char* key, int def) {
   ParamRec r{};

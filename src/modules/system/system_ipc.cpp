@@ -5,6 +5,7 @@
 #include "modules/system/system_module.h"
 #include "proto/log_proto.h"
 #include "proto/maint_proto.h"
+#include "proto/sysinfo_proto.h"
 #include "proto/system_proto.h"
 
 namespace {
@@ -28,6 +29,7 @@ const IpcReplyRoute kSystemReplies[] = {
     {reply_of(maint::kReqAudioDelete), 4, on_audio_status_cb},
     {reply_of(maint::kReqAudioRename), 4, on_audio_status_cb},
     {reply_of(maint::kReqAudioPlay), 4, on_audio_status_cb},
+    {reply_of(sysinfo::kReqDeviceInfo), sizeof(sysinfo::DeviceInfo), on_get_system_info_cb},
 };
 }  // namespace
 

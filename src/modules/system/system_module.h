@@ -2,6 +2,7 @@
 #pragma once
 #include "common/ipc.h"
 
+#include <cstdint>
 #include <span>
 
 void on_system_ipc_callback(void* ctx, void* head, void* payload);
@@ -45,6 +46,26 @@ void on_get_log_type_list(char* text);   // "/1015"
 void on_log_search_info_cb(const IpcReply& r);
 void on_log_web_get_log_detail_cb(const IpcReply& r);
 void on_log_web_export_info_cb(const IpcReply& r);
+
+// Device information and host name (device_info_handlers.cpp).
+void on_get_system_info(char* text);    // "/1009", "/1020"
+void on_set_system_info(char* text);    // "/1012"
+void on_add_operation_log(char* text);  // "/1014"
+void on_get_system_info_cb(const IpcReply& r);
+// The device number (1705) and the "hostname" notice (1702), without waiting.
+void announce_device_number(int32_t number);
+// General settings (general_handlers.cpp).
+void on_get_general_info(char* text);  // "/6080"
+void on_set_general_info(char* text);  // "/6081"
+// UPnP and the address filter (access_handlers.cpp).
+void on_get_upnp_info(char* text);      // "/1030"
+void on_set_upnp_info(char* text);      // "/1031"
+void on_get_access_filter(char* text);  // "/6300"
+void on_set_access_filter(char* text);  // "/6301"
+// Entry points of other clients (compat_handlers.cpp).
+void on_get_lang_section(char* text);  // "/json"
+void on_dw_download(char* text);       // "/dw.cgi"
+void on_set_ipc_batch(char* text);     // "/ipc"
 
 // One side of an account (permission under the given key, the ten rights,
 // the two channel lists), shared by the account list and the sign-in reply.

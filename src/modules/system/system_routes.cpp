@@ -55,7 +55,20 @@ constexpr RouteDef kSystemRoutes[] = {
     ROUTE("/6323", on_del_audio_file),
     ROUTE("/6324", on_rename_audio_file),
     ROUTE("/6325", on_play_audio_file),
+    ROUTE("/1009", on_get_system_info),
+    ROUTE("/1020", on_get_system_info),
+    ROUTE("/1012", on_set_system_info),
+    ROUTE("/1014", on_add_operation_log),
+    ROUTE("/6080", on_get_general_info),
+    ROUTE("/6081", on_set_general_info),
+    ROUTE("/1030", on_get_upnp_info),
+    ROUTE("/1031", on_set_upnp_info),
+    ROUTE("/6300", on_get_access_filter),
+    ROUTE("/6301", on_set_access_filter),
+    ROUTE("/json", on_get_lang_section),
     ROUTE("/vb.htm", on_http_option),
+    ROUTE("/dw.cgi", on_dw_download),
+    ROUTE("/ipc", on_set_ipc_batch),
 };
 }  // namespace
 
