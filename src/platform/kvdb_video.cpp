@@ -114,6 +114,7 @@ int video_loss_defaults(kvdb::Txn& t) {
     VideoLossRec r{};
     r.chn = i;
     r.interval = 10;
+    r.email_interval = 60;
     return r;
   });
 }

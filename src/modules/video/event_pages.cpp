@@ -107,8 +107,8 @@ constexpr Field kVideoLossDialogFields[] = {
     FIELD(VideoLossRec, warning_light_interval, "warning_light_interval"),
     FIELD(VideoLossRec, http_notification_interval, "http_notification_interval"),
 };
-// The page save marks the event as set up through the page (2), as the
-// daemon reads it.
+// What a page save leaves for the daemon: 2 in "enable" and in the word at
+// byte 16, whatever the dialog said.
 void video_loss_finish(void* rec) {
   auto* v = static_cast<VideoLossRec*>(rec);
   v->enable = 2;
