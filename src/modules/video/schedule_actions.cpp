@@ -123,7 +123,7 @@ bool store_list(const ScheduleRoute& r, json_object* req, uint64_t mask) {
   if (!r.records) return true;
   const size_t size = r.records->size;
   std::vector<unsigned char> recs(size * kChannels);
-  r.records->read_all(devpaths::kKvdb, recs.data());
+  if (r.records->read_all(devpaths::kKvdb, recs.data()) != 0) return false;  // never write back zeros
   uint64_t changed = 0;
   std::vector<unsigned char> before(size);
   for (int c = 0; c < kChannels; ++c) {
@@ -272,7 +272,10 @@ void on_set_alarm_others(char* text) {
   json_get_int(req.get(), "camId", &cam);
   json_get_int(req.get(), "type", &type);
   std::vector<AlarmInRec> recs(kAlarmInRecords);
-  read_alarm_ins(devpaths::kKvdb, recs.data(), nullptr);
+  if (read_alarm_ins(devpaths::kKvdb, recs.data(), nullptr) != 0) {
+    cgi_error_to_webserver(ErrMode::kText);
+    return;
+  }
   for (int c = 0; c < kChannels; ++c) {
     if (!(mask >> c & 1)) continue;
     AlarmInRec& r = recs[c];
