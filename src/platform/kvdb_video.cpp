@@ -93,7 +93,16 @@ constexpr kvdb::Column kVideoLossCols[] = {
     KVDB_COL(VideoLossRec, enable),
     KVDB_COL(VideoLossRec, tri_alarms),
     KVDB_COL(VideoLossRec, interval),
-    KVDB_BLOB(VideoLossRec, rest, "rest"),
+    KVDB_COL(VideoLossRec, page_state),
+    KVDB_COL(VideoLossRec, email_enable),
+    KVDB_COL(VideoLossRec, email_interval),
+    KVDB_COL(VideoLossRec, ptz_interval),
+    KVDB_COL(VideoLossRec, alarmout_interval),
+    KVDB_COL(VideoLossRec, white_interval),
+    KVDB_COL(VideoLossRec, warning_light_interval),
+    KVDB_COL(VideoLossRec, http_notification_interval),
+    KVDB_COL(VideoLossRec, audio_id),
+    KVDB_BLOB(VideoLossRec, tri_chn_alarms, "tri_chn_alarms"),
 };
 int video_loss_defaults(kvdb::Txn& t);
 constexpr kvdb::Family kVideoLossFamily =
@@ -105,6 +114,7 @@ int video_loss_defaults(kvdb::Txn& t) {
     VideoLossRec r{};
     r.chn = i;
     r.interval = 10;
+    r.email_interval = 60;
     return r;
   });
 }
@@ -222,6 +232,15 @@ int read_video_lost(const char* path, VideoLossRec* rec, int chn) {
   return read_chn(path, kVideoLossFamily, rec, chn);
 }
 int write_video_lost(const char* path, const VideoLossRec* rec) { return write_chn(path, kVideoLossFamily, rec); }
+int read_video_losts(const char* path, VideoLossRec recs[kKvdbChannels]) {
+  return kvdb::read_slots(path, kVideoLossFamily, nullptr, "id", recs, kKvdbChannels);
+}
+int write_video_losts(const char* path, const VideoLossRec recs[kKvdbChannels], uint64_t mask) {
+  return kvdb::write_masked(path, kVideoLossFamily, nullptr, "id", recs, kKvdbChannels, mask);
+}
+int copy_video_losts(const char* path, int src, uint64_t mask) {
+  return valid_chn(src) ? kvdb::copy_rows(path, kVideoLossFamily, nullptr, {}, "id", src, mask) : -1;
+}
 
 int read_privacy_masks(const char* path, PrivacyMaskRec* recs, int* count) {
   return kvdb::read_list(path, kMaskFamily, nullptr, {}, recs, kKvdbChannels, count);

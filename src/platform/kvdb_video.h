@@ -66,9 +66,21 @@ struct VideoLossRec {
   int32_t enable;
   int32_t tri_alarms;
   int32_t interval;
-  uint8_t rest[168];  // action fields of the event pages, kept as read
+  int32_t page_state;  // set to 2 by the action page save
+  int32_t email_enable;
+  int32_t email_interval;
+  int32_t ptz_interval;
+  int32_t alarmout_interval;
+  int32_t white_interval;
+  int32_t warning_light_interval;
+  int32_t http_notification_interval;
+  int32_t audio_id;
+  char tri_chn_alarms[2][65];
+  char reserved[2];
 };
 static_assert(sizeof(VideoLossRec) == 184);
+static_assert(offsetof(VideoLossRec, tri_alarms) == 8 && offsetof(VideoLossRec, interval) == 12 &&
+              offsetof(VideoLossRec, page_state) == 16 && offsetof(VideoLossRec, tri_chn_alarms) == 52);
 
 inline constexpr int kStoredMaskAreas = 24;
 
@@ -123,6 +135,11 @@ int copy_motions(const char* path, int src, uint64_t mask);
 
 int read_video_lost(const char* path, VideoLossRec* rec, int chn);
 int write_video_lost(const char* path, const VideoLossRec* rec);
+// All 64 channels, recs[n] = channel n.
+int read_video_losts(const char* path, VideoLossRec recs[kKvdbChannels]);
+// recs[n] for every bit n of mask, in one transaction.
+int write_video_losts(const char* path, const VideoLossRec recs[kKvdbChannels], uint64_t mask);
+int copy_video_losts(const char* path, int src, uint64_t mask);
 
 // Up to 64 records in channel order.
 int read_privacy_masks(const char* path, PrivacyMaskRec* recs, int* count);
@@ -157,3 +174,12 @@ inline constexpr const char* kMotionWarningParams = "motion_warning_light_params
 inline constexpr const char* kMotionHttpParams = "motion_http_notification_params";
 inline constexpr int kPtzTypeMotion = 1;
 inline constexpr const char* kVideoLossScheduleTable = "videoloss_audible_schedule";
+inline constexpr const char* kVideoLossEmailTable = "videoloss_email_schedule";
+inline constexpr const char* kVideoLossPtzTable = "videoloss_ptz_schedule";
+inline constexpr const char* kVideoLossWhiteTable = "videoloss_whiteled_esche";
+inline constexpr const char* kVideoLossWarningTable = "videoloss_warning_light_esche";
+inline constexpr const char* kVideoLossHttpScheTable = "videoloss_http_notification_sche";
+inline constexpr const char* kVideoLossWhiteParams = "video_loss_white_led_params";
+inline constexpr const char* kVideoLossWarningParams = "video_loss_warning_light_params";
+inline constexpr const char* kVideoLossHttpParams = "videoloss_http_notification_params";
+inline constexpr int kPtzTypeVideoLoss = 2;

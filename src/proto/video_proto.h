@@ -18,6 +18,12 @@ inline constexpr IpcCode kReqVideoLossChanged{1402};
 inline constexpr IpcCode kReqMotionsChanged{1410};  // 8-byte channel mask
 inline constexpr IpcCode kReqMotionChanged{1403};
 inline constexpr IpcCode kReqExceptionChanged{2104};
+inline constexpr IpcCode kReqAlarmInChanged{1404};      // 4-byte alarm input index
+inline constexpr IpcCode kReqVideoLossesChanged{1414};  // 8-byte channel mask
+inline constexpr IpcCode kReqAlarmInsChanged{1415};     // 8-byte alarm input mask
+inline constexpr IpcCode kReqSnapshotSettings{1311};    // ChannelList
+inline constexpr IpcCode kReqSnapshotSchedules{1312};   // ChannelList
+inline constexpr IpcCode kReqSnapshotSwitch{1313};      // SnapshotSwitch
 inline constexpr IpcCode kReqExceptHttpChanged{3394};
 // Camera-side settings.
 inline constexpr IpcCode kReqCamPrivacyMasks{2502};
@@ -329,4 +335,21 @@ struct FisheyeInfo {  // 8373
   int32_t stream_cnt;
 };
 static_assert(sizeof(FisheyeInfo) == 20);
+// 1311, 1312: the channels whose snapshot settings or schedule changed.
+struct ChannelList {
+  int32_t chn[kChannels];
+  int32_t count;
+};
+static_assert(sizeof(ChannelList) == 260 && offsetof(ChannelList, count) == 256);
+
+// 1313: start (1) or stop (0) scheduled snapshots on the flagged channels.
+struct SnapshotSwitch {
+  int32_t action;
+  int32_t flag[kChannels];  // 1: channel n selected
+};
+static_assert(sizeof(SnapshotSwitch) == 260 && offsetof(SnapshotSwitch, flag) == 4);
+
+inline constexpr int32_t kSnapshotStart = 1;
+inline constexpr int32_t kSnapshotStop = 0;
+
 }  // namespace video

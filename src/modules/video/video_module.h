@@ -49,6 +49,45 @@ void on_set_camera_io(char* text);
 void on_get_volume_detect(char* text);
 void on_set_volume_detect(char* text);
 
+// Event action sets and schedules
+void on_set_move_action(char* text);
+void on_set_move_email_sche(char* text);
+void on_set_move_others(char* text);
+void on_get_move_email_sche(char* text);
+void on_set_videolost_audible_sche(char* text);
+void on_set_videolost_email_sche(char* text);
+void on_set_videolost_others(char* text);
+void on_get_videolost_email_sche(char* text);
+void on_set_alarmin_audible_sche(char* text);
+void on_set_alarmin_email_sche(char* text);
+void on_set_alarm_others(char* text);
+void on_get_alarmin_email_sche(char* text);
+void on_get_alarmin_audible_sche(char* text);
+void on_set_move_effective_sche(char* text);
+void on_get_move_effective_sche(char* text);
+void on_get_move_ptz_sche(char* text);
+void on_set_move_ptz_sche(char* text);
+void on_set_videoloss_ptz_sche(char* text);
+void on_get_videoloss_ptz_sche(char* text);
+void on_set_alarmin_ptz_sche(char* text);
+void on_get_alarmin_ptz_sche(char* text);
+void on_get_alarmin_effective_sche(char* text);
+void on_set_alarmin_effective_sche(char* text);
+void on_get_videoloss_info(char* text);
+void on_set_videoloss_info(char* text);
+// PTZ action entries
+void on_set_ptz_params(char* text);
+void on_get_ptz_params(char* text);
+void on_delete_ptz_params(char* text);
+void on_update_ptz_params(char* text);
+void on_delete_ptz_params_batch(char* text);
+// Snapshots
+void on_get_snapshot_schedule(char* text);
+void on_set_snapshot_schedule(char* text);
+void on_get_snapshot_setting_params(char* text);
+void on_set_snapshot_setting_params(char* text);
+void on_set_snapshot_batch_setting(char* text);
+
 // ---- Family helpers ----
 
 // Channel of a channel-text route, 0..63, or -1.
