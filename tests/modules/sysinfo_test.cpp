@@ -363,6 +363,17 @@ TEST(SysinfoGolden, RoutesCodesWaitsAndReplies) {
       {"/6074", "on_get_oem_user_list"}, {"/6075", "on_modify_poe_camera_pwd"}, {"/6076", "on_apply_poe_camera_pwd"},
       {"/6077", "on_cgi_set_user_info"}, {"/1002", "on_get_log_info"}, {"/1021", "on_get_log_details"},
       {"/1003", "on_download_logfile"}, {"/1022", "on_check_download_log"}, {"/1015", "on_get_log_type_list"},
+      {"/1004", "on_restart_device"}, {"/1005", "on_get_restart_state"}, {"/1006", "on_restore_device"},
+      {"/1007", "on_export_config"}, {"/1008", "on_import_config"}, {"/1010", "on_upgrade_system"},
+      {"/1011", "on_clean_upgrade_files"}, {"/1013", "on_download_config"}, {"/1016", "on_get_auto_maintenance"},
+      {"/1017", "on_set_auto_maintenance"}, {"/1019", "on_upgrade_nothing"}, {"/1032", "on_get_auto_reboot"},
+      {"/1033", "on_set_auto_reboot"}, {"/1034", "on_cgi_upgrade_system_init"}, {"/6082", "on_upgrade_camera"},
+      {"/6083", "on_start_upgrade_camera"}, {"/6084", "on_stop_upgrade_camera"}, {"/6085", "on_get_online_upgrade"},
+      {"/6086", "on_del_online_upgrade"}, {"/6087", "on_check_nvr_online_upgrade"}, {"/6088", "on_nvr_online_upgrade"},
+      {"/6089", "on_check_ipc_online_upgrade"}, {"/oem", "on_upload_oem"}, {"/6310", "on_export_diagnosis"},
+      {"/6311", "on_download_diagnosis"}, {"/6320", "on_get_audio_file_list"}, {"/6321", "on_upload_audio_file"},
+      {"/6322", "on_add_audio_file"}, {"/6323", "on_del_audio_file"}, {"/6324", "on_rename_audio_file"},
+      {"/6325", "on_play_audio_file"},
       {"/1009", "on_get_system_info"}, {"/1020", "on_get_system_info"}, {"/1012", "on_set_system_info"},
       {"/1014", "on_add_operation_log"}, {"/6080", "on_get_general_info"}, {"/6081", "on_set_general_info"},
       {"/1030", "on_get_upnp_info"}, {"/1031", "on_set_upnp_info"}, {"/6300", "on_get_access_filter"},
@@ -374,6 +385,6 @@ TEST(SysinfoGolden, RoutesCodesWaitsAndReplies) {
       {kReqSubOutput, 1023, 1000},  {kReqDeviceNumber, 1705, 1000}, {kReqFilterChanged, 1722, 1000},
       {kReqDeviceInfo, 3400, 1000}, {kReqUpnp, 3720, 1000},
   });
-  expect_replies(system_reply_table(),
-                 {{8265, 4}, {8504, 4}, {8495, 68008}, {8488, 1}, {8494, 1}, {8400, 592}});
+  expect_replies(system_reply_table(), {{8265, 4}, {8504, 4}, {8495, 68008}, {8488, 1}, {8494, 1}, {8400, 592}},
+                 /*others=*/true);
 }
