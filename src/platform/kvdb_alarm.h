@@ -1,0 +1,68 @@
+// Alarm input and output records of the configuration database: the
+// recorder's inputs (0..15) and outputs (0..3), and the names of the camera
+// inputs (0..3) and outputs (0..1) of every channel.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+inline constexpr int kAlarmIns = 16;
+inline constexpr int kAlarmOuts = 4;
+inline constexpr int kAlarmChannels = 64;
+
+struct AlarmInRec {
+  int32_t id;
+  int32_t enable;
+  char name[256];
+  int32_t type;  // 0 or 1
+  int32_t reserved0;
+  uint64_t tri_mask;
+  int32_t triAlarms;
+  int32_t interval;
+  char triChannels[65];
+  uint8_t reserved1[23];
+  int32_t email_enable;
+  int32_t email_interval;
+  char triSnapshot[65];
+  uint8_t actions[952 - 449];  // the remaining action members, kept as stored
+};
+static_assert(sizeof(AlarmInRec) == 952);
+static_assert(offsetof(AlarmInRec, name) == 8 && offsetof(AlarmInRec, type) == 264 &&
+              offsetof(AlarmInRec, tri_mask) == 272 && offsetof(AlarmInRec, triAlarms) == 280 &&
+              offsetof(AlarmInRec, interval) == 284 && offsetof(AlarmInRec, triChannels) == 288 &&
+              offsetof(AlarmInRec, email_enable) == 376 && offsetof(AlarmInRec, email_interval) == 380 &&
+              offsetof(AlarmInRec, triSnapshot) == 384);
+
+struct AlarmOutRec {
+  int32_t id;
+  char name[256];
+  int32_t type;
+  int32_t enable;
+  int32_t durationTime;
+};
+static_assert(sizeof(AlarmOutRec) == 272 && offsetof(AlarmOutRec, type) == 260 &&
+              offsetof(AlarmOutRec, enable) == 264 && offsetof(AlarmOutRec, durationTime) == 268);
+
+struct ChnInNameRec {
+  int32_t chn;
+  int32_t id;  // camera input 0..3
+  char name[64];
+};
+static_assert(sizeof(ChnInNameRec) == 72);
+
+struct ChnOutNameRec {
+  int32_t chn;
+  int32_t id;  // camera output 0..1
+  int32_t delayTime;
+  char name[64];
+};
+static_assert(sizeof(ChnOutNameRec) == 76);
+
+// recs must hold kAlarmIns / kAlarmOuts records; recs[i] is input / output i.
+int read_alarm_ins(const char* path, AlarmInRec* recs, int* count);
+int read_alarm_outs(const char* path, AlarmOutRec* recs, int* count);
+// Names of camera input `input` (output `output`) of every channel; recs must
+// hold kAlarmChannels records, recs[c] is channel c (zero record when unnamed).
+int read_alarm_chnIn_event_names(const char* path, int input, ChnInNameRec* recs);
+int read_alarm_chnOut_event_names(const char* path, int output, ChnOutNameRec* recs);
+int write_alarm_chnIn_event_name(const char* path, const ChnInNameRec* rec);
+int write_alarm_chnOut_event_name(const char* path, const ChnOutNameRec* rec);
