@@ -63,11 +63,20 @@ std::string traffic(StatusState& s, const CoreRequest&) {
   return bytes_of(rows);
 }
 
+// A slot the ageing station switched on streams like a simulated camera;
+// one it switched off has no entry.
+CoreCameraLink slot_link(CoreDevice& dev, const StatusState& s, int ch) {
+  if (s.disabled_slots >> ch & 1) return CoreCameraLink::kNone;
+  CoreCameraLink link = ch < kCoreCameraChannels ? coresim_camera_link(dev, ch) : CoreCameraLink::kNone;
+  return link == CoreCameraLink::kNone && (s.enabled_slots >> ch & 1) ? CoreCameraLink::kOnline : link;
+}
+
 std::vector<CoreReply> camera_status(CoreDevice& dev, const CoreRequest& req) {
   std::lock_guard<std::mutex> lock(dev.mu);
+  const StatusState& s = dev.part<StatusState>();
   std::string out;
-  for (int ch = 0; ch < kCoreCameraChannels; ++ch) {
-    CoreCameraLink link = coresim_camera_link(dev, ch);
+  for (int ch = 0; ch < kStateChannels; ++ch) {
+    CoreCameraLink link = slot_link(dev, s, ch);
     if (link == CoreCameraLink::kNone) continue;
     CameraStatus e{};
     e.chn = ch;
@@ -151,7 +160,7 @@ std::vector<CoreReply> online_users(CoreDevice& dev, const CoreRequest& req) {
 
 void camera_switched(StatusState& s, const CoreRequest& req) {
   int32_t slot = read_as<int32_t>(req);
-  if (slot < 0 || slot >= 64) return;
+  if (slot < 0 || slot >= kStateChannels) return;
   bool on = req.code == aging::kReqCameraEnabled;
   (on ? s.enabled_slots : s.disabled_slots) |= 1ull << slot;
   (on ? s.disabled_slots : s.enabled_slots) &= ~(1ull << slot);
