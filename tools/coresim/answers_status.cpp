@@ -3,8 +3,10 @@
 // empty channels), memory, channel capabilities, alarm states and the users
 // whose sign-in the operation log holds.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
