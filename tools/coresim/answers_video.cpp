@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "answers_video.h"
 #include "coresim_registry.h"
 #include "base/paths.h"
 #include "platform/kvdb_video.h"
@@ -216,3 +217,8 @@ const CoreAnswerTable kVideoAnswers{
     {kReqExceptHttpChanged, notice([](VideoState&, const CoreRequest&) {}), {}},
 };
 }  // namespace
+
+CoreCameraLink coresim_camera_link(CoreDevice& dev, int chn) {
+  if (chn == kOfflineCamera) return CoreCameraLink::kOffline;
+  return dev.part<VideoState>().camera(chn) ? CoreCameraLink::kOnline : CoreCameraLink::kNone;
+}
