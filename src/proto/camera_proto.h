@@ -78,7 +78,6 @@ inline constexpr int32_t kLogSubCameraDelete = 211;
 inline constexpr int32_t kLogParamCameraAdd = 901;
 inline constexpr int32_t kLogParamCameraDelete = 902;
 inline constexpr int32_t kLogParamCameraEdit = 903;
-inline constexpr int32_t kLogParamStream = 904;
 
 // Operation log detail of a camera change (kind 111).
 struct CameraLogDetail {

@@ -431,6 +431,33 @@ TEST_F(CameraTest, StoredSettingsAndFactoryValues) {
                         R"("httpsPort": 443 })");
 }
 
+TEST_F(CameraTest, AddressBatchesUpgradesAndTheEffectiveRange) {
+  EXPECT_EQ(call("/2032", R"({"IPC":[{"id":1,"ipAddr":"192.0.2.30"},{"id":70},{"id":2,"ipAddr":"192.0.2.31","dhcp":1}]})"),
+            kTextHead + "OK");
+  ASSERT_EQ(work_codes(), (std::vector<int32_t>{3229, 3229}));
+  auto second = payload_as<MultiAddressSet>(work()[1]);
+  EXPECT_EQ(second.addr.channel, 2);
+  EXPECT_STREQ(second.addr.ip, "192.0.2.31");
+  EXPECT_EQ(second.index, 2);
+  EXPECT_EQ(second.count, 3);
+
+  daemon_.reply(3379, bytes_of(UpgradeState{2, 0, 0b100, 100, ""}));
+  EXPECT_EQ(call("/2080", R"({"chnAry":[2],"reset":1,"url":"http://192.0.2.1/fw.bin"})"),
+            kJsonHead + R"({ "chnid": 2, "status": 0, "chnMask": 4 })");
+  auto up = payload_as<UpgradeReq>(work().back());
+  EXPECT_EQ(up.chn_mask, 0b100u);
+  EXPECT_EQ(up.reset, 1);
+  EXPECT_STREQ(up.url, "http://192.0.2.1/fw.bin");
+  EXPECT_EQ(call("/2080", R"({"chnAry":[64],"url":"u"})"), "");
+  daemon_.reply(3386, bytes_of(UpgradeState{1, 0, 2, 50, ""}) + bytes_of(UpgradeState{2, -1, 4, 0, ""}));
+  EXPECT_EQ(call("/2079", ""), kTextHead + "1:0:50\n2:-1:0\n");
+
+  EXPECT_EQ(call("/2036", R"({"channel":2,"start":"08:00","end":"18:00"})"), kTextHead + "OK");
+  std::string schedule = call("/2035", R"({"channel":2})");
+  EXPECT_NE(schedule.find(R"("startTime": "08:00", "endTime": "18:00")"), std::string::npos) << schedule;
+  EXPECT_EQ(call("/2036", R"({"channel":64,"start":"08:00","end":"18:00"})"), "");
+}
+
 TEST(CameraGolden, RoutesCodesWaitsAndReplies) {
   expect_module_routes("camera", {
       {"/2000", "on_get_camera_list"}, {"/2001", "on_get_camera_state"}, {"/2003", "on_edit_camera"},

@@ -58,7 +58,7 @@ CameraNet::CameraNet() {
     c.found.manage_port = 80;
     c.found.protocol = e.protocol;
     copy_text(c.found.vendor, e.vendor);
-    snprintf(c.found.sn, sizeof c.found.sn, "SN%s", e.mac + 12);
+    snprintf(c.found.sn, sizeof c.found.sn, "KV%010zu", 4017000 + lan.size());
     copy_text(c.found.fw_version, "45.7.0.79");
     copy_text(c.found.model, e.model);
     c.found.active_status = 1;

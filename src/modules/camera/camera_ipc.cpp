@@ -20,7 +20,7 @@ using namespace camera;
 namespace {
 template <const auto& kFields>
 void fields_cb(const IpcReply& r) {
-  if (r.count >= 1) answer_json(fields_json(r.payload, kFields));
+  if (r.count >= 1) answer_json(camera_fields_json(r.payload, kFields));
 }
 
 // Login test results; 0 and 4 are a success the handler may read.
@@ -55,11 +55,11 @@ void on_stream_result_cb(const IpcReply& r) {
 }
 
 void on_get_ipc_ipcimage_enhancement_cb(const IpcReply& r) {
-  if (r.count >= 1) answer_json(fields_json(r.payload, kEnhanceFields));
+  if (r.count >= 1) answer_json(camera_fields_json(r.payload, kEnhanceFields));
 }
 
 void on_get_ipc_ipcimage_display_cb(const IpcReply& r) {
-  if (r.count >= 1) answer_json(fields_json(r.payload, kDisplayFields));
+  if (r.count >= 1) answer_json(camera_fields_json(r.payload, kDisplayFields));
 }
 
 void on_set_ipc_ipcimage_display_cb(const IpcReply& r) {
@@ -139,11 +139,11 @@ void on_get_exposure_schedule_cb(const IpcReply& r) {
 void on_get_area_cb(const IpcReply& r) {
   if (r.count < 1) return;
   const auto* a = r.as<AreaRecord>();
-  JsonPtr obj = fields_json(a, kAreaHead);
+  JsonPtr obj = camera_fields_json(a, kAreaHead);
   json_object* areas = json_object_new_array();
   // The camera's count never reaches past the record's areas.
   for (int i = 0; i < std::clamp(a->count, 0, kAreas); ++i)
-    json_object_array_add(areas, fields_json(&a->area[i], kAreaFields).release());
+    json_object_array_add(areas, camera_fields_json(&a->area[i], kAreaFields).release());
   json_object_object_add(obj.get(), "area", areas);
   answer_json(obj);
 }
@@ -299,6 +299,20 @@ size_t utf8_prefix(const char* text, size_t max) {
 
 void json_add_utf8(json_object* obj, const char* key, const char* field, size_t width) {
   json_object_object_add(obj, key, json_object_new_string_len(field, static_cast<int>(utf8_prefix(field, width))));
+}
+
+void camera_fields_to_json(json_object* obj, const void* rec, Fields f) {
+  fields_to_json(obj, rec, f);
+  // Re-adding a key keeps its place.
+  for (const Field& field : f)
+    if (field.type == FieldType::kText && !(field.flags & kFieldSetOnly))
+      json_add_utf8(obj, field.key, static_cast<const char*>(rec) + field.offset, field.width);
+}
+
+JsonPtr camera_fields_json(const void* rec, Fields f) {
+  JsonPtr obj(json_object_new_object());
+  camera_fields_to_json(obj.get(), rec, f);
+  return obj;
 }
 
 void add_channel_name(json_object* obj, int chn) {

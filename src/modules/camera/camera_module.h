@@ -111,6 +111,9 @@ void json_add_utf8(json_object* obj, const char* key, const char (&field)[N]) {
 }
 // Bytes of text that form whole UTF-8 characters, at most max.
 size_t utf8_prefix(const char* text, size_t max);
+// fields_to_json / fields_json with every text as json_add_utf8 prints it.
+void camera_fields_to_json(json_object* obj, const void* rec, Fields f);
+JsonPtr camera_fields_json(const void* rec, Fields f);
 // The channel's on-screen name into obj under "name".
 void add_channel_name(json_object* obj, int chn);
 

@@ -231,9 +231,9 @@ void on_get_camera_list(char* text) {
   JsonPtr obj(json_object_new_object());
   json_add_int(obj.get(), "id", chn);
   add_channel_name(obj.get(), chn);
-  fields_to_json(obj.get(), &c, kListConnection);
+  camera_fields_to_json(obj.get(), &c, kListConnection);
   json_add_utf8(obj.get(), "model", model.model);
-  fields_to_json(obj.get(), &c, kListRest);
+  camera_fields_to_json(obj.get(), &c, kListRest);
   answer_json(obj);
 }
 
@@ -471,5 +471,5 @@ void on_get_exposure(char* text) {
   ExposureRec rec{};
   read_exposure(devpaths::kKvdb, &rec, chn);
   static constexpr Field kOut[] = {kExposureFields[1], kExposureFields[2], kExposureFields[3]};
-  answer_json(fields_json(&rec, kOut));
+  answer_json(camera_fields_json(&rec, kOut));
 }

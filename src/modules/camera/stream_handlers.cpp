@@ -118,7 +118,7 @@ void on_get_stream_params_cb(const IpcReply& r) {
   // A channel the recorder cannot have reads as an empty camera.
   CameraRec c{};
   if (chn >= 0 && chn < kChannels) read_camera(devpaths::kKvdb, &c, chn);
-  fields_to_json(obj.get(), &c, kStoredStreamFields);
+  camera_fields_to_json(obj.get(), &c, kStoredStreamFields);
   json_object_object_add(obj.get(), "main", stream_json(s + kMainStreamSlot));
   json_object_object_add(obj.get(), "sub", stream_json(s + kSubStreamSlot));
   answer_json(obj);
@@ -129,7 +129,7 @@ void on_set_stream_params(char* text) {
   StreamSet set{};
   if (!req || !stream_set_of(req.get(), &set)) return;
   ipc_request(on_camera_param_ipc_callback, kReqStreamSet, set, ErrMode::kJson);
-  send_op_log(on_camera_param_ipc_callback, kLogSubCameraEdit, kLogParamStream, set.channel + 1);
+  send_op_log(on_camera_param_ipc_callback, kLogSubCameraEdit, kLogParamCameraEdit, set.channel + 1);
 }
 
 void on_set_multi_stream_params(char* text) {
@@ -159,7 +159,7 @@ void on_set_multi_stream_params(char* text) {
   JsonPtr obj(json_object_new_object());
   json_add_int(obj.get(), "res", res);
   answer_json(obj);
-  send_op_log_mask(on_camera_param_ipc_callback, kLogSubCameraEdit, kLogParamStream, 0, done);
+  send_op_log_mask(on_camera_param_ipc_callback, kLogSubCameraEdit, kLogParamCameraEdit, 0, done);
 }
 
 void on_set_camera_network(char* text) {
