@@ -51,7 +51,7 @@ struct FactoryProtocol {
 // The protocol list a recorder ships: the open standards first, our own
 // camera protocol, then the makes the recorder talks to directly.
 constexpr FactoryProtocol kProtocols[] = {
-    {0, "ONVIF", 1, 0}, {1, "RTSP", 2, 0}, {2, "KVSF", 1, 1}, {3, "Vendor A", 1, 1},
+    {0, "ONVIF", 1, 0}, {1, "RTSP", 2, 0}, {2, "KVSF", 1, 0}, {3, "Vendor A", 1, 1},
     {4, "Vendor B", 1, 1}, {5, "Vendor C", 1, 0}, {6, "Vendor D", 1, 0}, {7, "Analog", 0, 0},
 };
 

@@ -287,7 +287,8 @@ size_t utf8_prefix(const char* text, size_t max) {
   size_t i = 0;
   while (i < max && s[i]) {
     unsigned char c = s[i];
-    size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    // Lead bytes of overlong forms (C0, C1) and past U+10FFFF (F5..FF) start no character.
+    size_t len = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
     if (len == 0 || i + len > max) break;
     size_t k = 1;
     while (k < len && (s[i + k] & 0xC0) == 0x80) ++k;
