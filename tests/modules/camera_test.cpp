@@ -210,6 +210,8 @@ TEST_F(CameraTest, SearchListsCamerasAndEmptiesForeignNames) {
                         R"("netif": 0, "active_status": 1, "name": "", "snReal": "" } ] })");
   EXPECT_EQ(work()[0].payload, word(2));
   EXPECT_EQ(call("/2006", R"({"protocol":8})"), "");
+  daemon_.silence(3200).reply(3200, word(0));  // shorter than one camera: none found
+  EXPECT_EQ(call("/2006", R"({"protocol":3})"), kJsonHead + R"({ "resultString": "NO", "IPC": [ ] })");
   fast_silence();
   daemon_.silence(3200);
   EXPECT_EQ(call("/2006", R"({"protocol":0})"), kJsonError);
@@ -535,6 +537,7 @@ TEST_F(CameraOnCoreSim, AddedCamerasComeOnlineForEveryPage) {
   std::string search = call_route("/2006", R"({"protocol":0})");
   EXPECT_NE(search.find(R"("ipAddr": "192.0.2.15",)"), std::string::npos) << search;
   EXPECT_NE(search.find(R"("name": "", "snReal")"), std::string::npos);  // the camera with a foreign name
+  EXPECT_EQ(call_route("/2006", R"({"protocol":3})"), kJsonHead + R"({ "resultString": "NO", "IPC": [ ] })");
   EXPECT_EQ(call_route("/6098", R"({"id":6})").find("sensitivity"), std::string::npos);  // no camera on channel 6 yet
   EXPECT_EQ(call_route("/2004", R"({"id":6,"name":"Cafe","camProtocol":0,"ipAddr":"192.0.2.15","managePort":80,)"
                                 R"("transmitProtocol":1,"userName":"admin","password":"admin123"})"),

@@ -46,6 +46,9 @@ std::optional<std::string> none() { return std::nullopt; }
 
 int32_t channel_of(const CoreRequest& req) { return read_as<int32_t>(req); }
 
+// A list without entries still needs a payload: a reply without one is ignored.
+std::string nothing_found() { return status_word(0); }
+
 std::string describe_channel(const CoreRequest& req) { return "channel " + std::to_string(channel_of(req)); }
 
 // ---- Membership ----
@@ -64,13 +67,13 @@ std::optional<std::string> search(Sim& s, const CoreRequest& req) {
   // Every camera answers the open standard's search; the others only their own.
   for (const LanCamera& c : s.net.lan)
     if (protocol == 0 || c.found.protocol == protocol) out += bytes_of(c.found);
-  return out;
+  return out.empty() ? nothing_found() : out;
 }
 
 std::optional<std::string> states(Sim& s, const CoreRequest&) {
   std::string out;
   for (const auto& [ch, st] : s.net.channels) out += bytes_of(st);
-  return out;
+  return out.empty() ? nothing_found() : out;
 }
 
 // 0 OK, 1 unreachable, 2 wrong user or password.
@@ -376,7 +379,7 @@ std::optional<std::string> upgrade(Sim& s, const CoreRequest& req) {
 std::optional<std::string> upgrade_state(Sim& s, const CoreRequest&) {
   std::string out;
   for (const UpgradeState& u : s.pages.upgrades) out += bytes_of(u);
-  return out;
+  return out.empty() ? nothing_found() : out;
 }
 
 std::optional<std::string> stream_by_time(Sim& s, const CoreRequest& req) {

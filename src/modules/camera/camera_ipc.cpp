@@ -189,7 +189,7 @@ void on_get_custom_param_cb(const IpcReply& r) {
 
 // One line per channel being upgraded: "<channel>:<status>:<progress>".
 void on_get_upgrade_state_cb(const IpcReply& r) {
-  if (r.count < 1) return;
+  if (r.count < 0) return;
   std::string lines;
   for (int i = 0; i < r.count; ++i) {
     const UpgradeState& s = r.as<UpgradeState>()[i];
