@@ -23,7 +23,7 @@
 using namespace camera;
 
 namespace {
-// check_digital_channel: the members every add and edit carries.
+// The members every add and edit carries (check_digital_channel).
 constexpr JsonRule kCameraRules[] = {
     {"id", true, JsonType::kInt, 0, kLastChannel},
     {"name", true, JsonType::kText, 0, INT32_MAX},
@@ -148,16 +148,18 @@ void store_edited_camera(const CameraRec& c) {
 
 // /2003 and /2004 share the checks and the copy; add also takes the PoE
 // placement and always the credentials.
+bool check_digital_channel(const json_object* req) {
+  if (!json_check(req, kCameraRules)) return false;
+  int protocol = 0;
+  json_get_int(req, "camProtocol", &protocol);
+  if (protocol != kNoAddressProtocol && !json_check(req, kAddressRules)) return false;
+  return fields_check(req, kCameraFields) && fields_check(req, kCredentialFields) && fields_check(req, kRtspFields) &&
+         fields_check(req, kTailFields) && fields_check(req, kAddOnlyFields);
+}
+
 void add_or_edit(const char* text, bool add) {
   JsonPtr req = json_parse(text);
-  if (!req || !json_check(req.get(), kCameraRules)) return;
-  int protocol = 0;
-  json_get_int(req.get(), "camProtocol", &protocol);
-  if (protocol != kNoAddressProtocol && !json_check(req.get(), kAddressRules)) return;
-  if (!fields_check(req.get(), kCameraFields) || !fields_check(req.get(), kCredentialFields) ||
-      !fields_check(req.get(), kRtspFields) || !fields_check(req.get(), kTailFields) ||
-      !fields_check(req.get(), kAddOnlyFields))
-    return;
+  if (!req || !check_digital_channel(req.get())) return;
   int chn = 0;
   json_get_int(req.get(), "id", &chn);
   char name[64] = "";
