@@ -325,17 +325,19 @@ TEST(StatusCoreSim, CamerasTrafficAndAlarmsComeFromTheSimulatedDevice) {
   EXPECT_NE(cams.find(R"("id": 5, "name": "CH6", "enable": 0, "ipAddr": "--", "recordOn": "--")"), std::string::npos);
   EXPECT_NE(call_route("/8001", ""), call_route("/8001", ""));
   // A slot the ageing station switches on starts streaming; one switched off stops.
-  EXPECT_EQ(call_route("/3304", R"({"id":9,"enable":1,"ipAddr":"10.0.0.9","managePort":80})"), kOk);
+  // 192.0.2.14 is a camera of the simulated network; slot 2's camera is unplugged.
+  EXPECT_EQ(call_route("/3304", R"({"id":9,"enable":1,"ipAddr":"192.0.2.14","managePort":80})"), kOk);
   EXPECT_EQ(call_route("/3304", R"({"id":2,"enable":0,"ipAddr":"10.0.0.2","managePort":80})"), kOk);
   // Notices reach the simulator on their own connections: poll.
-  const std::string on = R"("id": 9, "name": "CH10", "enable": 1, "ipAddr": "10.0.0.9", "recordOn": 1,)";
+  const std::string on = R"("id": 9, "name": "CH10", "enable": 1, "ipAddr": "192.0.2.14", "recordOn": 1,)";
   const std::string off = R"("id": 2, "name": "CH3", "enable": 0, "ipAddr": "10.0.0.2", "recordOn": "--",)";
   auto both = [&] { return cams.find(on) != std::string::npos && cams.find(off) != std::string::npos; };
   for (int i = 0; i < 200 && !both(); ++i) cams = call_route("/8002", "");
   EXPECT_TRUE(both());
   std::string alarms = call_route("/8003", "");
   EXPECT_NE(alarms.find(R"("id": 4, "name": "CH5", "ipAddr": "", "videolossOn": 1,)"), std::string::npos);
-  EXPECT_NE(call_route("/8009", "").find(R"("support": "1111000)"), std::string::npos);
+  // Cameras 0, 1 and 3 and the one on slot 9 answer; slot 2 was switched off.
+  EXPECT_NE(call_route("/8009", "").find(R"("support": "1101000001)"), std::string::npos);
   sim.stop();
 }
 }  // namespace

@@ -236,3 +236,7 @@ TEST(CoreSimLifeTest, ProgramStopsCleanlyOnTermAndOnInterrupt) {
   }
 }
 }  // namespace
+
+TEST(CoreSimRegistry, EveryCodeHasOneAnswerTable) {
+  EXPECT_EQ(coresim_codes_answered_twice(), std::vector<int32_t>{});
+}

@@ -9,6 +9,7 @@
 
 #include "base/paths.h"
 #include "base/text.h"
+#include "camera_net.h"
 #include "coresim_registry.h"
 #include "platform/kvdb_ptz.h"
 #include "proto/ptz_proto.h"
@@ -214,7 +215,13 @@ const CoreAnswerTable kPtzAnswers{
     {kReqFishTour, silent(fish_tour), {}},
     {kReqGetBasic, on_state([](PtzState& s, const CoreRequest& r) { return bytes_of(s.at(read_as<int32_t>(r)).basic); }), {}},
     {kReqSetBasic, on_state(set_basic), {}},
-    {kReqCameraSettingSet, on_state(camera_setting), {}},
+    {kReqCameraSettingSet,
+     [](CoreDevice& dev, const CoreRequest& r) -> std::vector<CoreReply> {
+       std::lock_guard<std::mutex> lock(dev.mu);
+       remember_camera_setting(dev, r);
+       return {reply_to(r, camera_setting(dev.part<PtzState>(), r))};
+     },
+     {}},
     {kReqControl, on_state([](PtzState& s, const CoreRequest& r) {
        auto c = read_as<ControlRequest>(r);
        s.at(c.channel).last_action = c.command;

@@ -24,8 +24,6 @@ using namespace status;
 namespace {
 struct StatusState {
   uint32_t traffic_calls = 0;
-  uint64_t enabled_slots = 0;  // camera slots the ageing station switched on
-  uint64_t disabled_slots = 0;
 };
 
 std::string interfaces(StatusState&, const CoreRequest&) {
@@ -65,20 +63,11 @@ std::string traffic(StatusState& s, const CoreRequest&) {
   return bytes_of(rows);
 }
 
-// A slot the ageing station switched on streams like a simulated camera;
-// one it switched off has no entry.
-CoreCameraLink slot_link(CoreDevice& dev, const StatusState& s, int ch) {
-  if (s.disabled_slots >> ch & 1) return CoreCameraLink::kNone;
-  CoreCameraLink link = ch < kCoreCameraChannels ? coresim_camera_link(dev, ch) : CoreCameraLink::kNone;
-  return link == CoreCameraLink::kNone && (s.enabled_slots >> ch & 1) ? CoreCameraLink::kOnline : link;
-}
-
 std::vector<CoreReply> camera_status(CoreDevice& dev, const CoreRequest& req) {
   std::lock_guard<std::mutex> lock(dev.mu);
-  const StatusState& s = dev.part<StatusState>();
   std::string out;
   for (int ch = 0; ch < kStateChannels; ++ch) {
-    CoreCameraLink link = slot_link(dev, s, ch);
+    CoreCameraLink link = coresim_camera_link(dev, ch);
     if (link == CoreCameraLink::kNone) continue;
     CameraStatus e{};
     e.chn = ch;
@@ -106,7 +95,7 @@ std::vector<CoreReply> capabilities(CoreDevice& dev, const CoreRequest& req) {
   Capability caps[kCapabilityEntries]{};
   for (int ch = 0; ch < kCapabilityEntries; ++ch) {
     caps[ch].chn = ch;
-    if (ch < kCoreCameraChannels && coresim_camera_link(dev, ch) == CoreCameraLink::kOnline) {
+    if (coresim_camera_link(dev, ch) == CoreCameraLink::kOnline) {
       caps[ch].supported = 1;
       caps[ch].kind = ch == 3 ? 2 : 1;
     }
@@ -120,7 +109,7 @@ std::vector<CoreReply> alarm_states(CoreDevice& dev, const CoreRequest& req) {
   std::lock_guard<std::mutex> lock(dev.mu);
   auto st = std::make_unique<AlarmStates>();
   memset(st.get(), 0, sizeof *st);
-  for (int ch = 0; ch < kCoreCameraChannels; ++ch)
+  for (int ch = 0; ch < kStateChannels; ++ch)
     if (coresim_camera_link(dev, ch) == CoreCameraLink::kOffline) st->videoloss |= 1ull << ch;
   st->motion = 1ull << 1;
   st->line_crossing = 1ull << 2;
@@ -160,16 +149,6 @@ std::vector<CoreReply> online_users(CoreDevice& dev, const CoreRequest& req) {
   return {reply_to(req, out)};
 }
 
-void camera_switched(StatusState& s, const CoreRequest& req) {
-  int32_t slot = read_as<int32_t>(req);
-  if (slot < 0 || slot >= kStateChannels) return;
-  bool on = req.code == aging::kReqCameraEnabled;
-  (on ? s.enabled_slots : s.disabled_slots) |= 1ull << slot;
-  (on ? s.disabled_slots : s.enabled_slots) &= ~(1ull << slot);
-}
-
-std::string describe_slot(const CoreRequest& req) { return "slot " + std::to_string(read_as<int32_t>(req)); }
-
 const CoreAnswerTable kStatusAnswers{
     {kReqInterfaces, on_state<StatusState>(interfaces), {}},
     {kReqTraffic, on_state<StatusState>(traffic), {}},
@@ -178,7 +157,5 @@ const CoreAnswerTable kStatusAnswers{
     {kReqMemory, on_state<StatusState>(memory), {}},
     {kReqCapabilities, capabilities, {}},
     {kReqOnlineUsers, online_users, {}},
-    {aging::kReqCameraEnabled, silent<StatusState>(camera_switched), describe_slot},
-    {aging::kReqCameraDisabled, silent<StatusState>(camera_switched), describe_slot},
 };
 }  // namespace

@@ -1,5 +1,5 @@
-// Simulated cameras for the video pages: channels 0-3 hold cameras that
-// remember their motion map, privacy masks, OSD configuration, alarm I/O and
+// Simulated cameras for the video pages, those camera_net has online: at
+// first channels 0-3 hold cameras that remember their motion map, privacy masks, OSD configuration, alarm I/O and
 // volume detection; channel 4 holds a camera that is offline (its OSD
 // configuration reports so); every other channel has no camera and stays
 // silent, so the program's error answers show.
@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "answers_video.h"
+#include "camera_net.h"
 #include "coresim_registry.h"
 #include "base/paths.h"
 #include "platform/kvdb_video.h"
@@ -19,7 +20,6 @@
 using namespace video;
 
 namespace {
-constexpr int kCameras = 4;
 constexpr int kOfflineCamera = 4;
 
 struct Camera {
@@ -34,29 +34,37 @@ struct Camera {
 struct VideoState {
   std::map<int, Camera> cameras;
 
-  VideoState() {
-    for (int ch = 0; ch < kCameras; ++ch) {
-      Camera c;
-      c.map.chn = ch;
-      c.map.sensitivity = 5;
-      memset(c.map.map, '0', 22 * 13);  // 22 x 13 grid, nothing marked
-      c.map.model_type = ch == 3 ? 1 : 0;
-      c.masks.id = ch;
-      c.masks.max_ptz_zoom_ratio = 1;
-      copy_text(c.masks.sdkversion, "2.4.1");
-      copy_text(c.masks.color_list, "0,1,2");
-      c.masks.color_support = 1;
-      c.masks.mosaic_support = ch % 2;
-      c.osd.enable_text = 1;
-      snprintf(c.osd.text_name, sizeof c.osd.text_name, "Camera %d", ch + 1);
-      c.osd.enable_date = 1;
-      c.osd.font_size = 2;
-      c.io.chn = ch;
-      c.volume.chn = ch;
-      c.volume.volume = 60;
-      c.volume.duration = 5;
-      c.model_type = 100 + ch;
-      cameras[ch] = c;
+  // A camera as it comes out of the box (or is first connected).
+  static Camera make(int ch) {
+    Camera c;
+    c.map.chn = ch;
+    c.map.sensitivity = 5;
+    memset(c.map.map, '0', 22 * 13);  // 22 x 13 grid, nothing marked
+    c.map.model_type = ch == 3 ? 1 : 0;
+    c.masks.id = ch;
+    c.masks.max_ptz_zoom_ratio = 1;
+    copy_text(c.masks.sdkversion, "2.4.1");
+    copy_text(c.masks.color_list, "0,1,2");
+    c.masks.color_support = 1;
+    c.masks.mosaic_support = ch % 2;
+    c.osd.enable_text = 1;
+    snprintf(c.osd.text_name, sizeof c.osd.text_name, "Camera %d", ch + 1);
+    c.osd.enable_date = 1;
+    c.osd.font_size = 2;
+    c.io.chn = ch;
+    c.volume.chn = ch;
+    c.volume.volume = 60;
+    c.volume.duration = 5;
+    c.model_type = 100 + ch;
+    return c;
+  }
+
+  // The cameras are those the camera network has online.
+  void sync(const CameraNet& net) {
+    for (int ch = 0; ch < kChannels; ++ch) {
+      bool online = net.online(ch);
+      if (online && !cameras.count(ch)) cameras[ch] = make(ch);
+      if (!online) cameras.erase(ch);
     }
   }
 
@@ -68,12 +76,18 @@ struct VideoState {
   }
 };
 
+VideoState& video_state(CoreDevice& dev) {
+  VideoState& s = dev.part<VideoState>();
+  s.sync(dev.part<CameraNet>());
+  return s;
+}
+
 // Answers only for a channel with a camera; silence otherwise.
 template <class Fn>
 Answer for_camera(Fn fn) {
   return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
     std::lock_guard<std::mutex> lock(dev.mu);
-    VideoState& s = dev.part<VideoState>();
+    VideoState& s = video_state(dev);
     Camera* c = s.camera(read_as<int32_t>(req));
     if (!c) return {};
     return {reply_to(req, fn(*c, req))};
@@ -82,7 +96,11 @@ Answer for_camera(Fn fn) {
 
 template <class Fn>
 Answer notice(Fn fn) {
-  return silent<VideoState>(fn);
+  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
+    std::lock_guard<std::mutex> lock(dev.mu);
+    fn(video_state(dev), req);
+    return {};
+  };
 }
 
 std::string osd_config(VideoState& s, const CoreRequest& req) {
@@ -100,7 +118,7 @@ std::string osd_config(VideoState& s, const CoreRequest& req) {
 Answer osd_config_get() {
   return [](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
     std::lock_guard<std::mutex> lock(dev.mu);
-    VideoState& s = dev.part<VideoState>();
+    VideoState& s = video_state(dev);
     int ch = read_as<int32_t>(req);
     if (!s.camera(ch) && ch != kOfflineCamera) return {};
     return {reply_to(req, osd_config(s, req))};
@@ -219,6 +237,7 @@ const CoreAnswerTable kVideoAnswers{
 }  // namespace
 
 CoreCameraLink coresim_camera_link(CoreDevice& dev, int chn) {
-  if (chn == kOfflineCamera) return CoreCameraLink::kOffline;
-  return dev.part<VideoState>().camera(chn) ? CoreCameraLink::kOnline : CoreCameraLink::kNone;
+  CameraNet& net = dev.part<CameraNet>();
+  if (net.online(chn)) return CoreCameraLink::kOnline;
+  return net.at(chn) ? CoreCameraLink::kOffline : CoreCameraLink::kNone;
 }

@@ -4,9 +4,6 @@
 
 enum class CoreCameraLink { kNone, kOnline, kOffline };
 
-// Channels 0 up to this one (excluded) may hold a simulated camera.
-inline constexpr int kCoreCameraChannels = 5;
-
-// Whether channel chn holds a camera and whether it answers. The caller
-// holds dev.mu.
+// Whether channel chn holds a camera of the simulated camera network and
+// whether it answers. The caller holds dev.mu.
 CoreCameraLink coresim_camera_link(CoreDevice& dev, int chn);

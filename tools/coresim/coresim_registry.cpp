@@ -4,6 +4,7 @@ namespace {
 struct Registry {
   std::mutex mu;
   std::map<int32_t, std::shared_ptr<const CoreAnswerRow>> rows;
+  std::vector<int32_t> tables_twice;  // codes two static answer tables both claim
 };
 // Filled from static constructors of other files: built on first use.
 Registry& registry() {
@@ -13,7 +14,18 @@ Registry& registry() {
 }  // namespace
 
 CoreAnswerTable::CoreAnswerTable(std::initializer_list<CoreAnswerRow> rows) {
-  for (const CoreAnswerRow& r : rows) coresim_register(r);
+  for (const CoreAnswerRow& r : rows) {
+    if (coresim_find(r.code)) {
+      std::lock_guard<std::mutex> lk(registry().mu);
+      registry().tables_twice.push_back(r.code);
+    }
+    coresim_register(r);
+  }
+}
+
+std::vector<int32_t> coresim_codes_answered_twice() {
+  std::lock_guard<std::mutex> lk(registry().mu);
+  return registry().tables_twice;
 }
 
 void coresim_register(CoreAnswerRow row) {

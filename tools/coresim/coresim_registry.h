@@ -66,6 +66,9 @@ struct CoreAnswerTable {
 };
 
 void coresim_register(CoreAnswerRow row);
+// Codes that two answer tables both registered (only one of them answers):
+// each code belongs to the one module that owns it.
+std::vector<int32_t> coresim_codes_answered_twice();
 // Null for an unknown code. Stays valid when the code is registered again.
 std::shared_ptr<const CoreAnswerRow> coresim_find(int32_t code);
 
