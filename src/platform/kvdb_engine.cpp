@@ -2,10 +2,10 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "platform/kvdb.h"
@@ -236,10 +236,15 @@ Txn::~Txn() {
 int Txn::open(Mode mode) {
   if (!*device_path_) return -1;
   std::string path = dev_path(device_path_);
-  std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-    return -1;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+    // A first start: the directory is made only then, not walked on every open.
+    sqlite3_close(db_);
+    db_ = nullptr;
+    if (make_dirs(path.substr(0, path.rfind('/'))) != 0 ||
+        sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK)
+      return -1;
+  }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   int v = user_version(db_);
   if (v < 0) return -1;

@@ -1,6 +1,7 @@
 #include "platform/kvdb_factory.h"
 
-#include <filesystem>
+#include <unistd.h>
+
 #include <string>
 
 #include "base/paths.h"
@@ -8,9 +9,8 @@
 
 int kvdb_recreate(const char* device_path) {
   std::string path = dev_path(device_path);
-  std::error_code ec;
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
-  if (std::filesystem::exists(path)) return -1;
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) unlink((path + suffix).c_str());
+  if (access(path.c_str(), F_OK) == 0) return -1;
   kvdb::Txn t(device_path, kvdb::Txn::kWrite);
   return t.ok() && t.commit() == 0 ? 0 : -1;
 }

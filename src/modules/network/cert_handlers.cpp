@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "base/files.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "cgi/cgic.h"
@@ -23,7 +23,6 @@
 #include "platform/kvdb_cert.h"
 
 using namespace cert;
-namespace fs = std::filesystem;
 
 namespace {
 constexpr const char* kHttpsKey = "httpsenable";
@@ -71,20 +70,15 @@ bool write_file(const std::string& path, const char* text) {
 
 // The signing tool's directory, fresh: newcerts, an empty index, serial 01.
 bool rebuild_signing_dir() {
-  std::error_code ec;
-  fs::remove_all(dev_path(kSigningDir), ec);
-  if (ec) return false;
-  fs::create_directories(dev_path(kSigningNewCerts), ec);
-  return !ec && write_file(dev_path(kSigningIndex), "") && write_file(dev_path(kSigningSerial), "01\n");
+  if (remove_tree(dev_path(kSigningDir)) != 0 || make_dirs(dev_path(kSigningNewCerts)) != 0) return false;
+  return write_file(dev_path(kSigningIndex), "") && write_file(dev_path(kSigningSerial), "01\n");
 }
 
 // A rename where it can, else a copy (the upload may lie on another file system).
 bool move_file(const std::string& from, const std::string& to) {
   if (rename(from.c_str(), to.c_str()) == 0) return true;
   if (errno != EXDEV) return false;
-  std::error_code ec;
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-  if (ec) return false;
+  if (copy_file_over(from, to) != 0) return false;
   unlink(from.c_str());
   return true;
 }
@@ -167,13 +161,11 @@ void on_install_cert(char* text) {
   std::string upload;
   if (!own_upload(text, &upload)) return;
   run_argv({"kvprofile", "-i", upload.c_str()});
-  std::error_code ec;
-  fs::create_directories(dev_path(kSslDir), ec);
+  bool ok = make_dirs(dev_path(kSslDir)) == 0;
   const std::string current = dev_path(kCertFile);
   // The daemon puts the saved copy back when the new one is refused.
-  if (file_present(kCertFile))
-    fs::copy_file(current, dev_path(kCertSaveFile), fs::copy_options::overwrite_existing, ec);
-  if (ec || !move_file(upload, current)) {
+  if (ok && file_present(kCertFile)) ok = copy_file_over(current, dev_path(kCertSaveFile)) == 0;
+  if (!ok || !move_file(upload, current)) {
     answer_text("Error");
     return;
   }
