@@ -15,7 +15,6 @@ constexpr uint32_t kAvifHasIndex = 0x10;
 constexpr uint32_t kIndexKeyFrame = 0x10;
 constexpr uint32_t kHeaderBytes = 224;    // RIFF header up to the first frame chunk
 constexpr uint32_t kHdrlBytes = 192;      // 'hdrl' list after its size word
-constexpr uint32_t kMoviTagAt = 220;      // index offsets count from the 'movi' tag
 constexpr uint64_t kMaxRiffBytes = 0xFFFFFFF0u;
 // Used when the first frame leaves them out (or there is no frame at all).
 constexpr int32_t kDefaultFps = 25;
