@@ -96,7 +96,9 @@ TEST_F(AlarmTest, InputSetRefusalsPrintNothing) {
                                  R"({"alarm":{"id":1,"interval":-1,"triChannels":""})" + s,
                                  std::string(R"({"alarm":{"id":1,"triChannels":""}})")}) {
     EXPECT_EQ(call("/6062", bad), "") << bad;
-    EXPECT_EQ(call("/6064", bad.substr(0, bad.find(",\"schedule\"")) + "}"), "") << bad;
+    if (bad.find("schedule") != std::string::npos) {
+      EXPECT_EQ(call("/6064", bad.substr(0, bad.find(",\"schedule\"")) + "}"), "") << bad;
+    }
   }
   EXPECT_EQ(call("/6061", "16"), "");
   EXPECT_EQ(call("/6063", R"({"alarm":{"camId":99,"name":"x"}})"), "");
