@@ -73,6 +73,10 @@ int read_alarm_outs(const char* path, AlarmOutRec* recs, int* count) {
   return r;
 }
 
+int write_alarm_outs(const char* path, const AlarmOutRec* recs, uint64_t mask) {
+  return kvdb::write_masked(path, kAlarmOutFamily, nullptr, "id", recs, kAlarmOuts, mask & 0xF);
+}
+
 int read_alarm_chnIn_event_names(const char* path, int input, ChnInNameRec* recs) {
   return read_names_by_channel(path, kChnInNameFamily, input, recs);
 }

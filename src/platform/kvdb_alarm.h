@@ -40,6 +40,9 @@ static_assert(sizeof(ChnOutNameRec) == 76);
 
 // recs must hold kAlarmOuts records; recs[i] is output i.
 int read_alarm_outs(const char* path, AlarmOutRec* recs, int* count);
+// recs[n] for every bit n (0..3) of mask, in one transaction.
+int write_alarm_outs(const char* path, const AlarmOutRec* recs, uint64_t mask);
+inline constexpr const char* kAlarmOutScheduleTable = "alarm_out_schedule";
 // Names of camera input `input` (output `output`) of every channel; recs must
 // hold kAlarmChannels records, recs[c] is channel c (zero record when unnamed).
 int read_alarm_chnIn_event_names(const char* path, int input, ChnInNameRec* recs);

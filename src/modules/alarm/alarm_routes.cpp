@@ -1,4 +1,21 @@
 // Route table of the alarm module, in its registration order.
-#include "cgi/dispatchreq.h"
+#include "modules/alarm/alarm_module.h"
 
-WEB_MODULE_EMPTY(alarm_module, "alarm");
+namespace {
+constexpr RouteDef kAlarmRoutes[] = {
+    ROUTE("/6020", on_get_alarm_out_list),
+    ROUTE("/6021", on_get_alarm_out),
+    ROUTE("/6022", on_set_alarm_out),
+    ROUTE("/6023", on_set_alarm_out_manual),
+    ROUTE("/6032", on_get_all_alarmout_names),
+    ROUTE("/6033", on_set_camera_alarm_output_state),
+    ROUTE("/6034", on_get_all_alarmin_names),
+    ROUTE("/6060", on_get_alarm_in_list),
+    ROUTE("/6061", on_get_alarm_in),
+    ROUTE("/6062", on_set_alarm_in),
+    ROUTE("/6063", on_set_alarm_in_name),
+    ROUTE("/6064", on_set_alarm_in_actions),
+};
+}  // namespace
+
+WEB_MODULE(alarm_module, "alarm", kAlarmRoutes);
