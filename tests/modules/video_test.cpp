@@ -446,7 +446,14 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6124", "on_get_videolost_email_sche"}, {"/6125", "on_set_alarmin_audible_sche"},
       {"/6126", "on_set_alarmin_email_sche"}, {"/6127", "on_set_alarm_others"},
       {"/6128", "on_get_alarmin_email_sche"}, {"/6129", "on_get_alarmin_audible_sche"},
+      {"/6132", "on_get_vca_region"}, {"/6133", "on_set_vca_region"}, {"/6134", "on_get_vca_motion"},
+      {"/6135", "on_set_vca_motion"}, {"/6136", "on_get_vca_tamper"}, {"/6137", "on_set_vca_tamper"},
+      {"/6140", "on_get_vca_loitering"}, {"/6141", "on_set_vca_loitering"}, {"/6142", "on_get_vca_human"},
+      {"/6143", "on_set_vca_human"}, {"/6148", "on_get_smart_event_schedule"},
+      {"/6149", "on_set_smart_event_schedule"}, {"/6150", "on_set_vca_allrtm_others"},
+      {"/6151", "on_get_vca_common_para"},
       {"/6152", "on_set_move_effective_sche"}, {"/6153", "on_get_move_effective_sche"},
+      {"/6154", "on_vca_clear_people_count"}, {"/6157", "on_get_vca_support"},
       {"/6158", "on_get_move_ptz_sche"}, {"/6159", "on_set_move_ptz_sche"}, {"/6160", "on_set_ptz_params"},
       {"/6161", "on_get_ptz_params"}, {"/6162", "on_delete_ptz_params"}, {"/6163", "on_update_ptz_params"},
       {"/6164", "on_delete_ptz_params_batch"}, {"/6165", "on_set_videoloss_ptz_sche"},
@@ -472,6 +479,6 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {7502, 2832}, {7503, 4}, {8206, 340}, {8210, 4}, {8211, 848}, {8213, 92}, {8215, 112},
       {8231, 4}, {8232, 20},
       {8244, 4}, {8245, 4}, {8246, 4}, {8247, 4}, {8248, 4}, {8249, 4}, {8250, 4}, {8254, 4}, {8260, 4}, {8261, 4},
-      {8269, 4}, {8257, 44}, {8290, 4}, {8293, 12}, {8373, 20},
+      {8269, 4}, {8257, 44}, {8237, 4480}, {8238, 4480}, {8239, 4480}, {8240, 4480}, {8242, 4480}, {8243, 4480}, {8290, 4}, {8293, 12}, {8373, 20},
   });
 }

@@ -4,7 +4,9 @@
 
 #include "common/fields.h"
 #include "common/reply.h"
+#include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
+#include "proto/vca_proto.h"
 #include "proto/video_proto.h"
 
 using namespace video;
@@ -72,6 +74,12 @@ const IpcReplyRoute kVideoReplies[] = {
     result_row(kReqVcaClearCount),
     result_row(kReqVcaLeftRemoveSet),
     fields_row<kVcaSupportFields>(kReqVcaSupport, sizeof(VcaSupport)),
+    {reply_of(vca::kReqRegionInGet), sizeof(vca::Detection), on_get_vca_detection_cb},
+    {reply_of(vca::kReqRegionOutGet), sizeof(vca::Detection), on_get_vca_detection_cb},
+    {reply_of(vca::kReqMotionGet), sizeof(vca::Detection), on_get_vca_detection_cb},
+    {reply_of(vca::kReqTamperGet), sizeof(vca::Detection), on_get_vca_detection_cb},
+    {reply_of(vca::kReqLoiteringGet), sizeof(vca::Detection), on_get_vca_detection_cb},
+    {reply_of(vca::kReqHumanGet), sizeof(vca::Detection), on_get_vca_detection_cb},
     {reply_of(kReqAnprSettingsSet), 4, on_anpr_result_cb},
     fields_row<kAnprSupportFields>(kReqAnprSupport, sizeof(AnprSupport)),
     fields_row<kFisheyeInfoFields>(kReqFisheyeInfo, sizeof(FisheyeInfo)),

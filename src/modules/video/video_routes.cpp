@@ -1,4 +1,5 @@
 // Route table of the video module, in its registration order.
+#include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 
 namespace {
@@ -43,8 +44,24 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6127", on_set_alarm_others),
     ROUTE("/6128", on_get_alarmin_email_sche),
     ROUTE("/6129", on_get_alarmin_audible_sche),
+    ROUTE("/6132", on_get_vca_region),
+    ROUTE("/6133", on_set_vca_region),
+    ROUTE("/6134", on_get_vca_motion),
+    ROUTE("/6135", on_set_vca_motion),
+    ROUTE("/6136", on_get_vca_tamper),
+    ROUTE("/6137", on_set_vca_tamper),
+    ROUTE("/6140", on_get_vca_loitering),
+    ROUTE("/6141", on_set_vca_loitering),
+    ROUTE("/6142", on_get_vca_human),
+    ROUTE("/6143", on_set_vca_human),
+    ROUTE("/6148", on_get_smart_event_schedule),
+    ROUTE("/6149", on_set_smart_event_schedule),
+    ROUTE("/6150", on_set_vca_allrtm_others),
+    ROUTE("/6151", on_get_vca_common_para),
     ROUTE("/6152", on_set_move_effective_sche),
     ROUTE("/6153", on_get_move_effective_sche),
+    ROUTE("/6154", on_vca_clear_people_count),
+    ROUTE("/6157", on_get_vca_support),
     ROUTE("/6158", on_get_move_ptz_sche),
     ROUTE("/6159", on_set_move_ptz_sche),
     ROUTE("/6160", on_set_ptz_params),

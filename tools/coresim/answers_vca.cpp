@@ -1,0 +1,105 @@
+// Simulated analytics cameras: every online camera of the camera network runs
+// the smart events and keeps the detection settings it is told, per event;
+// the camera on channel 3 has no analytics and refuses them. Channels without
+// a camera stay silent.
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "answers_video.h"
+#include "coresim_registry.h"
+#include "proto/vca_proto.h"
+#include "proto/video_proto.h"
+
+using vca::Detection;
+
+namespace {
+constexpr int kPlainCamera = 3;
+constexpr int kCounterLines = 4;
+
+struct VcaState {
+  // (channel, set request code) -> settings last told.
+  std::map<std::pair<int, int32_t>, Detection> settings;
+  std::map<int, int32_t[kCounterLines]> counters;
+};
+
+CoreCameraLink link_of(CoreDevice& dev, int chn) { return coresim_camera_link(dev, chn); }
+
+// Runs fn(state, chn, analytics) for an online camera; silence otherwise.
+template <class Fn>
+Answer for_camera(Fn fn) {
+  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
+    std::lock_guard<std::mutex> lock(dev.mu);
+    int chn = read_as<int32_t>(req);
+    if (link_of(dev, chn) != CoreCameraLink::kOnline) return {};
+    return {reply_to(req, fn(dev.part<VcaState>(), req, chn, chn != kPlainCamera))};
+  };
+}
+
+// A get answers what the matching set stored (nothing stored: off, middle sensitivity).
+Answer detection_get(IpcCode set) {
+  return for_camera([set](VcaState& s, const CoreRequest&, int chn, bool analytics) {
+    auto it = s.settings.find({chn, set.code});
+    Detection d{};
+    if (it != s.settings.end()) {
+      d = it->second;
+    } else if (analytics) {
+      d.sensitivity = 5;
+      d.time = 10;
+    }
+    d.chnid = chn;
+    return bytes_of(d);
+  });
+}
+
+Answer detection_set(IpcCode set) {
+  return for_camera([set](VcaState& s, const CoreRequest& req, int chn, bool analytics) {
+    if (!analytics) return status_word(-1);
+    s.settings[{chn, set.code}] = read_as<Detection>(req);
+    return status_word(0);
+  });
+}
+
+std::string support(VcaState&, const CoreRequest&, int, bool analytics) {
+  video::VcaSupport v{};
+  v.support = analytics ? 1 : 0;
+  v.type = analytics ? 1 : 0;
+  return bytes_of(v);
+}
+
+std::string clear_count(VcaState& s, const CoreRequest& req, int chn, bool analytics) {
+  if (!analytics) return status_word(-1);
+  auto msg = read_as<vca::ClearCount>(req);
+  auto& lines = s.counters[chn];
+  for (int i = 0; i < kCounterLines; ++i)
+    if (msg.line == i || msg.line < 0 || msg.line >= kCounterLines) lines[i] = 0;
+  return status_word(0);
+}
+
+std::string describe_channel(const CoreRequest& req) { return "channel " + std::to_string(read_as<int32_t>(req)); }
+
+std::string describe_mask(const CoreRequest& req) {
+  char buf[32];
+  snprintf(buf, sizeof buf, "mask %#llx", static_cast<unsigned long long>(read_as<uint64_t>(req)));
+  return buf;
+}
+
+const CoreAnswerTable kVcaAnswers{
+    {vca::kReqRegionInGet, detection_get(video::kReqVcaRegionInSet), describe_channel},
+    {vca::kReqRegionOutGet, detection_get(video::kReqVcaRegionOutSet), describe_channel},
+    {vca::kReqMotionGet, detection_get(video::kReqVcaMotionSet), describe_channel},
+    {vca::kReqTamperGet, detection_get(video::kReqVcaTamperSet), describe_channel},
+    {vca::kReqLoiteringGet, detection_get(video::kReqVcaLoiteringSet), describe_channel},
+    {vca::kReqHumanGet, detection_get(video::kReqVcaHumanSet), describe_channel},
+    {video::kReqVcaRegionInSet, detection_set(video::kReqVcaRegionInSet), describe_channel},
+    {video::kReqVcaRegionOutSet, detection_set(video::kReqVcaRegionOutSet), describe_channel},
+    {video::kReqVcaMotionSet, detection_set(video::kReqVcaMotionSet), describe_channel},
+    {video::kReqVcaTamperSet, detection_set(video::kReqVcaTamperSet), describe_channel},
+    {video::kReqVcaLoiteringSet, detection_set(video::kReqVcaLoiteringSet), describe_channel},
+    {video::kReqVcaHumanSet, detection_set(video::kReqVcaHumanSet), describe_channel},
+    {video::kReqVcaSupport, for_camera(support), describe_channel},
+    {video::kReqVcaClearCount, for_camera(clear_count), describe_channel},
+    {vca::kReqSmartEventsChanged, silent<VcaState>([](VcaState&, const CoreRequest&) {}), describe_mask},
+};
+}  // namespace
