@@ -55,42 +55,11 @@ int pos_defaults(kvdb::Txn& t) {
   return 0;
 }
 
-constexpr kvdb::Column kEventCols[] = {
-    KVDB_COL(PosEventRec, id),
-    KVDB_COL(PosEventRec, tri_alarms),
-    KVDB_COL(PosEventRec, interval),
-    KVDB_COL(PosEventRec, email_interval),
-    KVDB_COL(PosEventRec, email_pic_enable),
-    KVDB_COL(PosEventRec, ptz_interval),
-    KVDB_COL(PosEventRec, alarmout_interval),
-    KVDB_COL(PosEventRec, white_interval),
-    KVDB_COL(PosEventRec, http_notification_interval),
-    KVDB_COL(PosEventRec, audio_id),
-    KVDB_COL(PosEventRec, tri_mask),
-    KVDB_COL(PosEventRec, tri_channels),
-    KVDB_COL(PosEventRec, tri_channels_pic),
-    KVDB_BLOB(PosEventRec, tri_chn_alarms, "tri_chn_alarms"),
-};
 int event_defaults(kvdb::Txn& t);
 constexpr kvdb::Family kEventFamily =
-    kvdb::family<PosEventRec>("pos_event", "pos_event", kEventCols, 1, event_defaults);
+    kvdb::family<SourceEventRec>("pos_event", "pos_event", kSourceEventCols, 1, event_defaults);
 KVDB_REGISTER(kEventFamily);
-
-int event_defaults(kvdb::Txn& t) {
-  for (int i = 0; i < kPosDevices; ++i) {
-    PosEventRec r{};
-    r.id = i;
-    r.interval = 10;
-    r.email_interval = 60;
-    r.ptz_interval = 10;
-    r.alarmout_interval = 10;
-    r.white_interval = 10;
-    r.http_notification_interval = 10;
-    r.audio_id = -1;
-    if (t.put(kEventFamily, nullptr, {}, &r) != 0) return -1;
-  }
-  return 0;
-}
+int event_defaults(kvdb::Txn& t) { return source_event_defaults(t, kEventFamily, kPosDevices); }
 
 bool valid_id(int id) { return id >= 0 && id < kPosDevices; }
 }  // namespace
@@ -107,10 +76,10 @@ int write_pos_setting(const char* path, const PosRec* rec) {
   return valid_id(rec->id) ? kvdb::write_one(path, kPosFamily, nullptr, {}, rec) : -1;
 }
 
-int read_pos_event(const char* path, PosEventRec* rec, int id) {
-  return valid_id(id) ? kvdb::read_one(path, kEventFamily, nullptr, {{"id", id}}, rec) : -1;
+int read_pos_event(const char* path, SourceEventRec* rec, int id) {
+  return read_source_event(path, kEventFamily, kPosDevices, rec, id);
 }
 
-int write_pos_event(const char* path, const PosEventRec* rec) {
-  return valid_id(rec->id) ? kvdb::write_one(path, kEventFamily, nullptr, {}, rec) : -1;
+int write_pos_event(const char* path, const SourceEventRec* rec) {
+  return write_source_event(path, kEventFamily, kPosDevices, rec);
 }

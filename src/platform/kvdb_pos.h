@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/kvdb.h"
+#include "platform/kvdb_source_event.h"
 
 inline constexpr int kPosDevices = 8;
 
@@ -38,33 +39,12 @@ static_assert(sizeof(PosRec) == 396);
 static_assert(offsetof(PosRec, name) == 8 && offsetof(PosRec, ip) == 80 && offsetof(PosRec, privacy1) == 192 &&
               offsetof(PosRec, clear_time) == 392);
 
-// Starts with its device, as every action-set record does.
-struct PosEventRec {
-  int32_t id;
-  int32_t tri_alarms;
-  int32_t interval;
-  int32_t email_interval;
-  int32_t email_pic_enable;
-  int32_t ptz_interval;
-  int32_t alarmout_interval;
-  int32_t white_interval;
-  int32_t http_notification_interval;
-  int32_t audio_id;
-  uint64_t tri_mask;  // from tri_channels: bit n for character n = '1'
-  char tri_channels[65];
-  char tri_channels_pic[65];
-  char tri_chn_alarms[2][65];
-};
-static_assert(sizeof(PosEventRec) == 312);
-static_assert(offsetof(PosEventRec, tri_mask) == 40 && offsetof(PosEventRec, tri_channels) == 48 &&
-              offsetof(PosEventRec, tri_chn_alarms) == 178);
-
 // Zero records where no row is stored; 0, or -1 on error.
 int read_pos_settings(const char* path, PosRec recs[kPosDevices]);
 int read_pos_setting(const char* path, PosRec* rec, int id);
 int write_pos_setting(const char* path, const PosRec* rec);
-int read_pos_event(const char* path, PosEventRec* rec, int id);
-int write_pos_event(const char* path, const PosEventRec* rec);
+int read_pos_event(const char* path, SourceEventRec* rec, int id);
+int write_pos_event(const char* path, const SourceEventRec* rec);
 
 inline constexpr const char* kPosEffectiveTable = "pos_effective_schedule";
 inline constexpr const char* kPosAudibleTable = "pos_audible_schedule";

@@ -1,18 +1,28 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/paths.h"
 #include "coresim_server.h"
 #include "platform/kvdb_peoplecnt.h"
+#include "platform/kvdb_face.h"
 #include "platform/kvdb_pos.h"
+#include "proto/face_proto.h"
 #include "proto/peoplecnt_proto.h"
 #include "support/module_test.h"
 
 using namespace peoplecnt;
 
 namespace {
+int32_t i32_at(const std::string& bytes, size_t off) {
+  int32_t v = 0;
+  if (off + 4 <= bytes.size()) memcpy(&v, bytes.data() + off, 4);
+  return v;
+}
+std::string text_at(const std::string& bytes, size_t off) { return std::string(bytes.c_str() + off); }
+
 class PeoplecntTest : public ModuleTest {};
 
 const std::string kSched = R"([[["01:00","02:00",3]],[],[],[],[],[],[],[]])";
@@ -128,7 +138,7 @@ TEST_F(PeoplecntTest, PosSaveStoresTheDeviceAndItsActionThenTellsTheDaemon) {
   EXPECT_STREQ(dev.name, "Till 8");
   EXPECT_EQ(dev.port, 4001);
   EXPECT_EQ(dev.clear_time, 60);  // not given: kept
-  PosEventRec ev{};
+  SourceEventRec ev{};
   ASSERT_EQ(read_pos_event(devpaths::kKvdb, &ev, 7), 0);
   EXPECT_EQ(ev.tri_mask, 0b1010u);
   EXPECT_EQ(ev.interval, 15);
@@ -150,19 +160,52 @@ TEST_F(PeoplecntTest, PosSaveStoresTheDeviceAndItsActionThenTellsTheDaemon) {
   EXPECT_EQ(work().size(), 1u);
 }
 
+TEST_F(PeoplecntTest, FaceSettingsFollowTheActionNoticeAndBadInputGetsNoAnswer) {
+  fast_silence();
+  EXPECT_EQ(call("/2077", R"({"chnId":15})"), "");  // a silent daemon: nothing either
+  daemon_.reply(3381, word(0));
+  EXPECT_EQ(call("/2077", R"({"chnId":3,"enable":1,"minPixel":40,"polygonX":"1,2","httpUrl":"http://h",)"
+                          R"("shieldAreas":[{"enable":1,"polygonX":"5"}],"captureModes":[{},{"captureQuality":2,"snapshot":1}],)"
+                          R"("action":{"triChannels":"001","interval":9}})"),
+            kJsonHead + R"({ "status": 0 })");
+  ASSERT_EQ(work_codes(), (std::vector<int32_t>{3381, 3383, 3381}));
+  EXPECT_EQ(work()[1].payload, word(3));
+  const std::string cfg = work()[2].payload;
+  ASSERT_EQ(cfg.size(), 1620u);
+  EXPECT_EQ(i32_at(cfg, 0), 3);
+  EXPECT_EQ(i32_at(cfg, 4), 1);
+  EXPECT_EQ(i32_at(cfg, 16), 40);
+  EXPECT_EQ(text_at(cfg, 44), "1,2");
+  EXPECT_EQ(text_at(cfg, 204), "http://h");
+  EXPECT_EQ(i32_at(cfg, 608), 1);
+  EXPECT_EQ(text_at(cfg, 612), "5");
+  EXPECT_EQ(i32_at(cfg, 1144), 2);
+  EXPECT_EQ(i32_at(cfg, 1148), 1);
+  SourceEventRec ev{};
+  ASSERT_EQ(read_face_event(devpaths::kKvdb, &ev, 3), 0);
+  EXPECT_EQ(ev.tri_mask, 0b100u);
+  EXPECT_EQ(ev.interval, 9);
+
+  for (const char* bad : {R"({"chnId":16})", R"({"chnId":-1})", R"({"chnId":"x"})", "{", R"({"chnId":1,"minPixel":"a"})",
+                          R"({"chnId":1,"shieldAreas":3})", R"({"chnId":1,"action":2})"})
+    EXPECT_EQ(call("/2077", bad), "") << bad;
+  EXPECT_EQ(work().size(), 3u);
+}
+
 TEST(PeoplecntGolden, CodesAndRecords) {
   expect_codes({
       {kReqSettingsSet, 2290, 1000}, {kReqDbReset, 2291, 1000}, {kReqLiveviewReset, 2292, 1000},
       {kReqActionSet, 2293, 1000},   {kReqReportBackup, 1423, 1000}, {pos::kReqPosSet, 1421, 1000},
+      {face::kReqFaceSet, 3381, 1000}, {face::kReqFaceAction, 3383, 1000},
   });
-  static_assert(sizeof(ReportBackupRec) == 152 && sizeof(ActionNotice) == 8);
+  static_assert(sizeof(ReportBackupRec) == 152 && sizeof(ActionNotice) == 8 && sizeof(face::FaceConfig) == 1620);
   PosRec recs[kPosDevices] = {};
   TestRoot root;
   ASSERT_EQ(read_pos_settings(devpaths::kKvdb, recs), 0);  // factory rows for all eight
   EXPECT_EQ(recs[kPosDevices - 1].id, kPosDevices - 1);
 }
 
-// Against the simulator: the resets and saves are answered.
+// Against the simulator: the resets, saves and face settings are answered.
 TEST(PeoplecntOnCoreSim, ResetsAndSavesAreAnswered) {
   TestRoot root;
   CoreSim sim;
@@ -170,6 +213,7 @@ TEST(PeoplecntOnCoreSim, ResetsAndSavesAreAnswered) {
   EXPECT_EQ(call_route("/2072", R"({"groupid":2})"), kJsonHead + R"({ "res": 0 })");
   EXPECT_EQ(call_route("/2070", R"({"groupid":2,"interval":5})"), kJsonHead + R"({ "res": 0 })");
   EXPECT_EQ(call_route("/2076", R"({"report":[]})"), kJsonHead + R"({ "res": 0 })");
+  EXPECT_EQ(call_route("/2077", R"({"chnId":1,"action":{"interval":3}})"), kJsonHead + R"({ "status": 0 })");
   sim.stop();
 }
 }  // namespace

@@ -1,11 +1,13 @@
-// Simulated people counting and POS: the counters of each group, cleared by
-// the resets, and how often the daemon was told of new settings.
+// Simulated people counting, POS and face detection: the counters of each
+// group, cleared by the resets, how often the daemon was told of new
+// settings, and the face settings each camera holds.
 #include <array>
 #include <string>
 
 #include "coresim_registry.h"
 #include "platform/kvdb_peoplecnt.h"
 #include "platform/kvdb_pos.h"
+#include "proto/face_proto.h"
 #include "proto/peoplecnt_proto.h"
 
 using namespace peoplecnt;
@@ -22,6 +24,7 @@ struct PeoplecntState {
   int settings_changes = 0;
   int backup_changes = 0;
   std::array<int, kPosDevices> pos_changes{};
+  std::array<face::FaceConfig, face::kChannels> faces{};  // what each camera was last told
 };
 
 // -1 for a group the recorder does not have.
@@ -40,6 +43,7 @@ std::string reset(PeoplecntState& s, const CoreRequest& req, bool whole) {
 }
 
 std::string describe_group(const CoreRequest& req) { return "group " + std::to_string(read_as<int32_t>(req)); }
+std::string describe_channel(const CoreRequest& req) { return "channel " + std::to_string(read_as<int32_t>(req)); }
 std::string describe_device(const CoreRequest& req) { return "POS " + std::to_string(read_as<int32_t>(req)); }
 }  // namespace
 
@@ -64,6 +68,13 @@ const CoreAnswerTable kPeoplecntAnswers{
        ++s.pos_changes[static_cast<size_t>(id)];
        return status_word(0);
      }), describe_device},
+    {face::kReqFaceSet, on_state<PeoplecntState>([](PeoplecntState& s, const CoreRequest& r) {
+       auto cfg = read_as<face::FaceConfig>(r);
+       if (cfg.chn_id < 0 || cfg.chn_id >= face::kChannels) return status_word(-1);
+       s.faces[static_cast<size_t>(cfg.chn_id)] = cfg;
+       return status_word(0);
+     }), {}},
+    {face::kReqFaceAction, silent<PeoplecntState>([](PeoplecntState&, const CoreRequest&) {}), describe_channel},
     {kReqReportBackup, on_state<PeoplecntState>([](PeoplecntState& s, const CoreRequest&) {
        ++s.backup_changes;
        return status_word(0);

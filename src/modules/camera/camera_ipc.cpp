@@ -14,6 +14,7 @@
 #include "modules/camera/camera_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_video.h"
+#include "proto/face_proto.h"
 #include "proto/peoplecnt_proto.h"
 
 using namespace camera;
@@ -249,6 +250,7 @@ const IpcReplyRoute kCameraReplies[] = {
     res_row(peoplecnt::kReqLiveviewReset),
     res_row(peoplecnt::kReqActionSet),
     res_row(pos::kReqPosSet),
+    word_row(face::kReqFaceSet, "status"),
     {reply_of(peoplecnt::kReqReportBackup), 4, on_report_backup_cb},
 };
 }  // namespace

@@ -83,7 +83,7 @@ void on_cgi_get_ipc_audio_info(char* text);
 void on_cgi_set_ipc_audio_info(char* text);
 void on_cgi_get_ipc_system_info(char* text);
 void on_cgi_get_ipc_custom_param(char* text);
-// People counting, POS and report backup
+// People counting, POS, report backup and face detection
 void on_cgi_get_peoplecnt_settings(char* text);
 void on_cgi_set_peoplecnt_settings(char* text);
 void on_cgi_get_peoplecnt_action(char* text);
@@ -94,6 +94,7 @@ void on_cgi_get_pos_info(char* text);
 void on_cgi_set_pos_info(char* text);
 void on_cgi_get_report_auto_backup(char* text);
 void on_cgi_set_report_auto_backup(char* text);
+void on_cgi_set_face_config(char* text);
 // Camera firmware
 void on_set_ipc_firmware_reset(char* text);
 void on_get_ipc_upgrade_state(char* text);

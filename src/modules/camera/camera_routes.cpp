@@ -79,6 +79,7 @@ constexpr RouteDef kCameraRoutes[] = {
     ROUTE("/2074", on_cgi_set_pos_info),
     ROUTE("/2075", on_cgi_get_report_auto_backup),
     ROUTE("/2076", on_cgi_set_report_auto_backup),
+    ROUTE("/2077", on_cgi_set_face_config),
     ROUTE("/2078", on_set_ipc_firmware_reset),
     ROUTE("/2079", on_get_ipc_upgrade_state),
     ROUTE("/2080", on_upgrade_ipc_firmware),
