@@ -488,7 +488,12 @@ TEST(CameraGolden, RoutesCodesWaitsAndReplies) {
       {"/2060", "on_cgi_get_ipc_event_stream"}, {"/2061", "on_cgi_set_ipc_event_stream"},
       {"/2062", "on_cgi_get_ipc_lpr_night_mode"}, {"/2063", "on_cgi_get_ipc_audio_info"},
       {"/2064", "on_cgi_set_ipc_audio_info"}, {"/2065", "on_cgi_get_ipc_system_info"},
-      {"/2068", "on_cgi_get_ipc_custom_param"}, {"/2078", "on_set_ipc_firmware_reset"},
+      {"/2066", "on_cgi_get_peoplecnt_settings"}, {"/2067", "on_cgi_set_peoplecnt_settings"},
+      {"/2068", "on_cgi_get_ipc_custom_param"}, {"/2069", "on_cgi_get_peoplecnt_action"},
+      {"/2070", "on_cgi_set_peoplecnt_action"}, {"/2071", "on_cgi_set_peoplecnt_db_reset"},
+      {"/2072", "on_cgi_set_peoplecnt_liveview_reset"}, {"/2073", "on_cgi_get_pos_info"},
+      {"/2074", "on_cgi_set_pos_info"}, {"/2075", "on_cgi_get_report_auto_backup"},
+      {"/2076", "on_cgi_set_report_auto_backup"}, {"/2077", "on_cgi_set_face_config"}, {"/2078", "on_set_ipc_firmware_reset"},
       {"/2079", "on_get_ipc_upgrade_state"}, {"/2080", "on_upgrade_ipc_firmware"}, {"/2081", "on_stop_ipc_upgrade"},
       {"/2082", "on_check_upload_result"},
   });
@@ -510,7 +515,7 @@ TEST(CameraGolden, RoutesCodesWaitsAndReplies) {
       {8230, 3344}, {8271, 364},  {8273, 27716}, {8277, 27716}, {8275, 29188}, {8278, 1128}, {8294, 28056},
       {8307, 4},    {8358, 28040}, {8360, 1},   {8366, 4},    {8371, 5996}, {8372, 4},    {8375, 4},
       {8376, 912},  {8377, 520},  {8379, 72},   {8385, 4},    {8386, 72},   {8493, 132},  {9002, 4},
-      {9003, 4},    {9004, 4},
+      {9003, 4},    {9004, 4},    {7290, 4},    {7291, 4},    {7292, 4},    {7293, 4},    {6423, 4},    {6421, 4},    {8381, 4},
   });
   static_assert(sizeof(CameraLogDetail) == 176 && sizeof(CameraSettingRecord) == 392);
 }

@@ -14,6 +14,8 @@
 #include "modules/camera/camera_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_video.h"
+#include "proto/face_proto.h"
+#include "proto/peoplecnt_proto.h"
 
 using namespace camera;
 
@@ -243,6 +245,13 @@ const IpcReplyRoute kCameraReplies[] = {
     word_row(kReqQtCmd, "result"),
     word_row(kReqQtCmdResult, "result"),
     word_row(kReqChipCode, "chip_code"),
+    res_row(peoplecnt::kReqSettingsSet),
+    res_row(peoplecnt::kReqDbReset),
+    res_row(peoplecnt::kReqLiveviewReset),
+    res_row(peoplecnt::kReqActionSet),
+    res_row(pos::kReqPosSet),
+    word_row(face::kReqFaceSet, "status"),
+    {reply_of(peoplecnt::kReqReportBackup), 4, on_report_backup_cb},
 };
 }  // namespace
 

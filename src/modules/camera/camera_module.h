@@ -83,6 +83,18 @@ void on_cgi_get_ipc_audio_info(char* text);
 void on_cgi_set_ipc_audio_info(char* text);
 void on_cgi_get_ipc_system_info(char* text);
 void on_cgi_get_ipc_custom_param(char* text);
+// People counting, POS, report backup and face detection
+void on_cgi_get_peoplecnt_settings(char* text);
+void on_cgi_set_peoplecnt_settings(char* text);
+void on_cgi_get_peoplecnt_action(char* text);
+void on_cgi_set_peoplecnt_action(char* text);
+void on_cgi_set_peoplecnt_db_reset(char* text);
+void on_cgi_set_peoplecnt_liveview_reset(char* text);
+void on_cgi_get_pos_info(char* text);
+void on_cgi_set_pos_info(char* text);
+void on_cgi_get_report_auto_backup(char* text);
+void on_cgi_set_report_auto_backup(char* text);
+void on_cgi_set_face_config(char* text);
 // Camera firmware
 void on_set_ipc_firmware_reset(char* text);
 void on_get_ipc_upgrade_state(char* text);
@@ -121,3 +133,4 @@ void add_channel_name(json_object* obj, int chn);
 void on_search_camera_cb(const IpcReply& r);
 void on_get_camera_state_cb(const IpcReply& r);
 void on_get_stream_params_cb(const IpcReply& r);
+void on_report_backup_cb(const IpcReply& r);
