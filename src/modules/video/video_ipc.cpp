@@ -2,6 +2,8 @@
 // Rows whose record has no page in this program yet come with their pages.
 #include <json-c/json.h>
 
+#include <cstring>
+
 #include "common/fields.h"
 #include "common/reply.h"
 #include "modules/video/video_module.h"
@@ -43,6 +45,15 @@ constexpr Field kFisheyeInfoFields[] = {
     FIELD(FisheyeInfo, install, "install"), FIELD(FisheyeInfo, display, "display"),
     FIELD(FisheyeInfo, stream_cnt, "streamCnt")};
 
+// A fisheye camera found by address: only status 1 means it is supported.
+void on_check_fisheye_info_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  FisheyeInfo info{};
+  memcpy(&info, r.payload, sizeof info);
+  info.support = info.support == 1 ? 1 : 0;
+  answer_json(fields_json(&info, kFisheyeInfoFields));
+}
+
 const IpcReplyRoute kVideoReplies[] = {
     result_row(kReqIpcWildcardsSet),
     result_row(kReqIpcLine2Set),
@@ -74,7 +85,7 @@ const IpcReplyRoute kVideoReplies[] = {
     fields_row<kVcaSupportFields>(kReqVcaSupport, sizeof(VcaSupport)),
     {reply_of(kReqAnprSettingsSet), 4, on_anpr_result_cb},
     fields_row<kAnprSupportFields>(kReqAnprSupport, sizeof(AnprSupport)),
-    fields_row<kFisheyeInfoFields>(kReqFisheyeInfo, sizeof(FisheyeInfo)),
+    {reply_of(kReqFisheyeInfo), sizeof(FisheyeInfo), on_check_fisheye_info_cb},
 };
 }  // namespace
 
