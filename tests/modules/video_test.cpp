@@ -446,6 +446,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6124", "on_get_videolost_email_sche"}, {"/6125", "on_set_alarmin_audible_sche"},
       {"/6126", "on_set_alarmin_email_sche"}, {"/6127", "on_set_alarm_others"},
       {"/6128", "on_get_alarmin_email_sche"}, {"/6129", "on_get_alarmin_audible_sche"},
+      {"/6130", "on_cgi_get_fisheye_mode"}, {"/6131", "on_cgi_set_fisheye_mode"},
       {"/6152", "on_set_move_effective_sche"}, {"/6153", "on_get_move_effective_sche"},
       {"/6158", "on_get_move_ptz_sche"}, {"/6159", "on_set_move_ptz_sche"}, {"/6160", "on_set_ptz_params"},
       {"/6161", "on_get_ptz_params"}, {"/6162", "on_delete_ptz_params"}, {"/6163", "on_update_ptz_params"},
@@ -455,7 +456,11 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6170", "on_set_alarmin_effective_sche"}, {"/6174", "on_get_snapshot_schedule"},
       {"/6175", "on_set_snapshot_schedule"}, {"/6176", "on_get_snapshot_setting_params"},
       {"/6177", "on_set_snapshot_setting_params"}, {"/6178", "on_set_snapshot_batch_setting"},
+      {"/6183", "on_set_anpr_del_lpr_plate"}, {"/6184", "on_set_anpr_add_lpr_plate"},
+      {"/6185", "on_set_anpr_update_lpr_plate"}, {"/6186", "on_get_anpr_support_anpr"},
       {"/6094", "on_get_videoloss_info"}, {"/6095", "on_set_videoloss_info"},
+      {"/6189", "on_get_ipc_zoom_state"}, {"/6196", "on_cgi_check_fisheye_info"},
+      {"/6197", "on_cgi_set_fisheye_info"}, {"/6198", "on_cgi_set_privacy_edit"},
   });
   expect_codes({
       {kReqOsdChanged, 1007, 1000},       {kReqVideoLossChanged, 1402, 1000}, {kReqMotionChanged, 1403, 1000},
