@@ -11,6 +11,23 @@ namespace lpr {
 // Plate list routes refuse larger batches as a whole.
 inline constexpr int kMaxPlates = 10000;
 
+inline constexpr IpcCode kReqIpcWildcardsGet{1207};  // 4-byte channel; set: video::kReqIpcWildcardsSet
+inline constexpr int kWildcards = 9;
+
+// 1208 and the 6207 reply: the camera's plate wildcards.
+struct PlateWildcards {
+  int32_t chnid;
+  int32_t filter;
+  int32_t enable[kWildcards];
+  int32_t cr_count[kWildcards];
+  char format[kWildcards][16];
+  int32_t max_plate_char_num;
+};
+static_assert(sizeof(PlateWildcards) == 228);
+static_assert(offsetof(PlateWildcards, filter) == 4 && offsetof(PlateWildcards, enable) == 8 &&
+              offsetof(PlateWildcards, cr_count) == 44 && offsetof(PlateWildcards, format) == 80 &&
+              offsetof(PlateWildcards, max_plate_char_num) == 224);
+
 // 3373: a fisheye camera reached by address.
 struct FisheyeAddr {
   char ddns[64];

@@ -459,7 +459,8 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6183", "on_set_anpr_del_lpr_plate"}, {"/6184", "on_set_anpr_add_lpr_plate"},
       {"/6185", "on_set_anpr_update_lpr_plate"}, {"/6186", "on_get_anpr_support_anpr"},
       {"/6094", "on_get_videoloss_info"}, {"/6095", "on_set_videoloss_info"},
-      {"/6189", "on_get_ipc_zoom_state"}, {"/6196", "on_cgi_check_fisheye_info"},
+      {"/6189", "on_get_ipc_zoom_state"},
+      {"/6190", "on_get_ipc_anpr_wildcards"}, {"/6191", "on_set_ipc_anpr_wildcards"}, {"/6196", "on_cgi_check_fisheye_info"},
       {"/6197", "on_cgi_set_fisheye_info"}, {"/6198", "on_cgi_set_privacy_edit"},
   });
   expect_codes({
@@ -473,7 +474,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {kReqVcaSettingsGet, 3259, 3000},   {kReqVcaSupport, 3257, 1000},       {kReqAnprSettingsSet, 3290, 1000},
   });
   expect_replies(video_reply_table(), {
-      {6208, 4}, {6210, 4}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
+      {6207, 228}, {6208, 4}, {6210, 4}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
       {7502, 2832}, {7503, 4}, {8206, 340}, {8210, 4}, {8211, 848}, {8213, 92}, {8215, 112},
       {8231, 4}, {8232, 20},
       {8244, 4}, {8245, 4}, {8246, 4}, {8247, 4}, {8248, 4}, {8249, 4}, {8250, 4}, {8254, 4}, {8260, 4}, {8261, 4},

@@ -17,6 +17,7 @@ struct LprCamera {
   FisheyeMode fisheye{};
   ZoomState zoom{};
   int32_t editing_mask = -1;
+  lpr::PlateWildcards wildcards{};
 };
 
 struct LprState {
@@ -28,6 +29,8 @@ struct LprState {
     if (fresh) {
       it->second.fisheye = {ch, 1, 1, 0, 0};
       it->second.zoom = {ch, 0, 1};
+      it->second.wildcards.chnid = ch;
+      it->second.wildcards.max_plate_char_num = 8;
     }
     return it->second;
   }
@@ -74,6 +77,12 @@ const CoreAnswerTable kLprAnswers{
     {kReqAnprSupport, for_lpr_camera([](LprCamera& c, const CoreRequest&) {
        AnprSupport s{c.fisheye.chnid, c.fisheye.chnid % 2 == 0 ? 1 : 0, 2};
        return bytes_of(s);
+     }), describe_channel},
+    {lpr::kReqIpcWildcardsGet, for_lpr_camera([](LprCamera& c, const CoreRequest&) { return bytes_of(c.wildcards); }),
+     describe_channel},
+    {kReqIpcWildcardsSet, for_lpr_camera([](LprCamera& c, const CoreRequest& req) {
+       c.wildcards = read_as<lpr::PlateWildcards>(req);
+       return status_word(0);
      }), describe_channel},
     {kReqPrivacyEdit, for_lpr_camera(privacy_edit), describe_channel},
     {kReqFisheyeInfo, on_state<LprState>([](LprState& s, const CoreRequest&) { return bytes_of(s.fisheye_by_address); }),

@@ -157,3 +157,54 @@ void on_cgi_set_fisheye_info(char* text) {
 void on_cgi_set_privacy_edit(char* text) {
   forward_fields(text, kPrivacyEditFields, sizeof(PrivacyEdit), kReqPrivacyEdit, ErrMode::kJson);
 }
+
+// ---- Plate wildcards ----
+
+void on_get_ipc_anpr_wildcards_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  lpr::PlateWildcards w{};
+  memcpy(&w, r.payload, sizeof w);
+  JsonPtr out(json_object_new_object());
+  json_add_int(out.get(), "chnid", w.chnid);
+  json_add_int(out.get(), "filter", w.filter);
+  json_add_int(out.get(), "maxPlateCharNum", w.max_plate_char_num);
+  json_object* list = json_object_new_array();
+  for (int i = 0; i < lpr::kWildcards; ++i) {
+    json_object* one = json_object_new_object();
+    json_add_int(one, "enable", w.enable[i]);
+    json_add_int(one, "cr_count", w.cr_count[i]);
+    json_add_field(one, "format", w.format[i]);
+    json_object_array_add(list, one);
+  }
+  json_object_object_add(out.get(), "wildcards", list);
+  answer_json(out);
+}
+
+void on_get_ipc_anpr_wildcards(char* text) {
+  forward_json_channel(text, "chnid", lpr::kReqIpcWildcardsGet, ErrMode::kJson);
+}
+
+namespace {
+constexpr Field kWildcardTop[] = {FIELD_REQ(lpr::PlateWildcards, chnid, "chnid", 0, kChannels - 1),
+                                  FIELD(lpr::PlateWildcards, filter, "filter"),
+                                  FIELD(lpr::PlateWildcards, max_plate_char_num, "maxPlateCharNum")};
+}  // namespace
+
+// Wildcards past the ninth are ignored; formats are cut to 15 characters.
+void on_set_ipc_anpr_wildcards(char* text) {
+  JsonPtr req = json_parse(text);
+  lpr::PlateWildcards w{};
+  const JsonRule rule[] = {{"wildcards", false, JsonType::kArray, 0, INT32_MAX}};
+  if (!req || !json_check(req.get(), rule) || !fields_apply(req.get(), &w, kWildcardTop)) return;
+  json_object* list = nullptr;
+  json_get_array(req.get(), "wildcards", &list);
+  for (int i = 0; i < lpr::kWildcards; ++i) {
+    json_object* one = json_array_at(list, static_cast<size_t>(i));
+    if (!one) break;
+    if (json_get_int(one, "enable", &w.enable[i]) == JsonGet::kBadType ||
+        json_get_int(one, "cr_count", &w.cr_count[i]) == JsonGet::kBadType ||
+        json_get_text(one, "format", w.format[i], sizeof w.format[i]) == JsonGet::kBadType)
+      return;
+  }
+  ipc_request(on_video_ipc_callback, video::kReqIpcWildcardsSet, w, ErrMode::kJson);
+}

@@ -7,6 +7,7 @@
 #include "common/fields.h"
 #include "common/reply.h"
 #include "modules/video/video_module.h"
+#include "proto/lpr_proto.h"
 #include "proto/video_proto.h"
 
 using namespace video;
@@ -55,6 +56,7 @@ void on_check_fisheye_info_cb(const IpcReply& r) {
 }
 
 const IpcReplyRoute kVideoReplies[] = {
+    {reply_of(lpr::kReqIpcWildcardsGet), sizeof(lpr::PlateWildcards), on_get_ipc_anpr_wildcards_cb},
     result_row(kReqIpcWildcardsSet),
     result_row(kReqIpcLine2Set),
     result_row(kReqIpcVcaSettings2Set),

@@ -72,6 +72,8 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6094", on_get_videoloss_info),
     ROUTE("/6095", on_set_videoloss_info),
     ROUTE("/6189", on_get_ipc_zoom_state),
+    ROUTE("/6190", on_get_ipc_anpr_wildcards),
+    ROUTE("/6191", on_set_ipc_anpr_wildcards),
     ROUTE("/6196", on_cgi_check_fisheye_info),
     ROUTE("/6197", on_cgi_set_fisheye_info),
     ROUTE("/6198", on_cgi_set_privacy_edit),
