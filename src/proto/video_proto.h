@@ -304,14 +304,16 @@ struct ZoomState {  // 6215
 };
 static_assert(sizeof(ZoomState) == 12);
 
-struct FisheyeMode {  // 8232
+struct FisheyeMode {  // 3231, 8232
   int32_t chnid;
-  int32_t result;
   int32_t fishmount;
   int32_t fishdisplay;
   int32_t fishcorrect;
+  int32_t result;  // reply only
 };
 static_assert(sizeof(FisheyeMode) == 20);
+static_assert(offsetof(FisheyeMode, fishmount) == 4 && offsetof(FisheyeMode, fishdisplay) == 8 &&
+              offsetof(FisheyeMode, fishcorrect) == 12 && offsetof(FisheyeMode, result) == 16);
 
 struct VcaSupport {  // 8257
   int32_t support;

@@ -446,6 +446,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6124", "on_get_videolost_email_sche"}, {"/6125", "on_set_alarmin_audible_sche"},
       {"/6126", "on_set_alarmin_email_sche"}, {"/6127", "on_set_alarm_others"},
       {"/6128", "on_get_alarmin_email_sche"}, {"/6129", "on_get_alarmin_audible_sche"},
+      {"/6130", "on_cgi_get_fisheye_mode"}, {"/6131", "on_cgi_set_fisheye_mode"},
       {"/6132", "on_get_vca_region"}, {"/6133", "on_set_vca_region"}, {"/6134", "on_get_vca_motion"},
       {"/6135", "on_set_vca_motion"}, {"/6136", "on_get_vca_tamper"}, {"/6137", "on_set_vca_tamper"},
       {"/6140", "on_get_vca_loitering"}, {"/6141", "on_set_vca_loitering"}, {"/6142", "on_get_vca_human"},
@@ -462,7 +463,12 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6170", "on_set_alarmin_effective_sche"}, {"/6174", "on_get_snapshot_schedule"},
       {"/6175", "on_set_snapshot_schedule"}, {"/6176", "on_get_snapshot_setting_params"},
       {"/6177", "on_set_snapshot_setting_params"}, {"/6178", "on_set_snapshot_batch_setting"},
+      {"/6183", "on_set_anpr_del_lpr_plate"}, {"/6184", "on_set_anpr_add_lpr_plate"},
+      {"/6185", "on_set_anpr_update_lpr_plate"}, {"/6186", "on_get_anpr_support_anpr"},
       {"/6094", "on_get_videoloss_info"}, {"/6095", "on_set_videoloss_info"},
+      {"/6189", "on_get_ipc_zoom_state"},
+      {"/6190", "on_get_ipc_anpr_wildcards"}, {"/6191", "on_set_ipc_anpr_wildcards"}, {"/6196", "on_cgi_check_fisheye_info"},
+      {"/6197", "on_cgi_set_fisheye_info"}, {"/6198", "on_cgi_set_privacy_edit"},
   });
   expect_codes({
       {kReqOsdChanged, 1007, 1000},       {kReqVideoLossChanged, 1402, 1000}, {kReqMotionChanged, 1403, 1000},
@@ -475,7 +481,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {kReqVcaSettingsGet, 3259, 3000},   {kReqVcaSupport, 3257, 1000},       {kReqAnprSettingsSet, 3290, 1000},
   });
   expect_replies(video_reply_table(), {
-      {6208, 4}, {6210, 4}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
+      {6207, 228}, {6208, 4}, {6210, 4}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
       {7502, 2832}, {7503, 4}, {8206, 340}, {8210, 4}, {8211, 848}, {8213, 92}, {8215, 112},
       {8231, 4}, {8232, 20},
       {8244, 4}, {8245, 4}, {8246, 4}, {8247, 4}, {8248, 4}, {8249, 4}, {8250, 4}, {8254, 4}, {8260, 4}, {8261, 4},

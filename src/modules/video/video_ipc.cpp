@@ -2,11 +2,14 @@
 // Rows whose record has no page in this program yet come with their pages.
 #include <json-c/json.h>
 
+#include <cstring>
+
 #include "common/fields.h"
 #include "common/reply.h"
 #include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 #include "proto/vca_proto.h"
+#include "proto/lpr_proto.h"
 #include "proto/video_proto.h"
 
 using namespace video;
@@ -45,7 +48,17 @@ constexpr Field kFisheyeInfoFields[] = {
     FIELD(FisheyeInfo, install, "install"), FIELD(FisheyeInfo, display, "display"),
     FIELD(FisheyeInfo, stream_cnt, "streamCnt")};
 
+// A fisheye camera found by address: only status 1 means it is supported.
+void on_check_fisheye_info_cb(const IpcReply& r) {
+  if (r.count < 1) return;
+  FisheyeInfo info{};
+  memcpy(&info, r.payload, sizeof info);
+  info.support = info.support == 1 ? 1 : 0;
+  answer_json(fields_json(&info, kFisheyeInfoFields));
+}
+
 const IpcReplyRoute kVideoReplies[] = {
+    {reply_of(lpr::kReqIpcWildcardsGet), sizeof(lpr::PlateWildcards), on_get_ipc_anpr_wildcards_cb},
     result_row(kReqIpcWildcardsSet),
     result_row(kReqIpcLine2Set),
     result_row(kReqIpcVcaSettings2Set),
@@ -82,7 +95,7 @@ const IpcReplyRoute kVideoReplies[] = {
     {reply_of(vca::kReqHumanGet), sizeof(vca::Detection), on_get_vca_detection_cb},
     {reply_of(kReqAnprSettingsSet), 4, on_anpr_result_cb},
     fields_row<kAnprSupportFields>(kReqAnprSupport, sizeof(AnprSupport)),
-    fields_row<kFisheyeInfoFields>(kReqFisheyeInfo, sizeof(FisheyeInfo)),
+    {reply_of(kReqFisheyeInfo), sizeof(FisheyeInfo), on_check_fisheye_info_cb},
 };
 }  // namespace
 

@@ -87,6 +87,21 @@ void on_set_snapshot_schedule(char* text);
 void on_get_snapshot_setting_params(char* text);
 void on_set_snapshot_setting_params(char* text);
 void on_set_snapshot_batch_setting(char* text);
+// Plate lists and plate support
+void on_set_anpr_del_lpr_plate(char* text);
+void on_set_anpr_add_lpr_plate(char* text);
+void on_set_anpr_update_lpr_plate(char* text);
+void on_get_anpr_support_anpr(char* text);
+// Camera-side fisheye, zoom and privacy edit
+void on_cgi_get_fisheye_mode(char* text);
+void on_cgi_set_fisheye_mode(char* text);
+void on_get_ipc_zoom_state(char* text);
+void on_get_ipc_anpr_wildcards(char* text);
+void on_set_ipc_anpr_wildcards(char* text);
+void on_get_ipc_anpr_wildcards_cb(const IpcReply& r);
+void on_cgi_check_fisheye_info(char* text);
+void on_cgi_set_fisheye_info(char* text);
+void on_cgi_set_privacy_edit(char* text);
 
 // ---- Family helpers ----
 

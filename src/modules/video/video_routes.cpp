@@ -44,6 +44,8 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6127", on_set_alarm_others),
     ROUTE("/6128", on_get_alarmin_email_sche),
     ROUTE("/6129", on_get_alarmin_audible_sche),
+    ROUTE("/6130", on_cgi_get_fisheye_mode),
+    ROUTE("/6131", on_cgi_set_fisheye_mode),
     ROUTE("/6132", on_get_vca_region),
     ROUTE("/6133", on_set_vca_region),
     ROUTE("/6134", on_get_vca_motion),
@@ -80,8 +82,18 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6176", on_get_snapshot_setting_params),
     ROUTE("/6177", on_set_snapshot_setting_params),
     ROUTE("/6178", on_set_snapshot_batch_setting),
+    ROUTE("/6183", on_set_anpr_del_lpr_plate),
+    ROUTE("/6184", on_set_anpr_add_lpr_plate),
+    ROUTE("/6185", on_set_anpr_update_lpr_plate),
+    ROUTE("/6186", on_get_anpr_support_anpr),
     ROUTE("/6094", on_get_videoloss_info),
     ROUTE("/6095", on_set_videoloss_info),
+    ROUTE("/6189", on_get_ipc_zoom_state),
+    ROUTE("/6190", on_get_ipc_anpr_wildcards),
+    ROUTE("/6191", on_set_ipc_anpr_wildcards),
+    ROUTE("/6196", on_cgi_check_fisheye_info),
+    ROUTE("/6197", on_cgi_set_fisheye_info),
+    ROUTE("/6198", on_cgi_set_privacy_edit),
 };
 }  // namespace
 
