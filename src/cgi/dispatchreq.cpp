@@ -1,9 +1,12 @@
 #include "cgi/dispatchreq.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "base/paths.h"
 
@@ -30,18 +33,29 @@ int WebResRegister(const WebRes* res, int count) {
   return 0;
 }
 
+namespace {
+// A path as one number: its characters up to the terminator, zero-padded.
+uint64_t path_key(const char (&path)[8]) {
+  char padded[8] = {};
+  memcpy(padded, path, strnlen(path, sizeof path));
+  uint64_t key;
+  memcpy(&key, padded, sizeof key);
+  return key;
+}
+}  // namespace
+
+// Every slot against a sorted list of the array's paths, so that unregistering
+// all modules at exit costs slots x log(routes), not slots x routes.
 int WebResUnregister(const WebRes* res, int count) {
   if (!res || count <= 0) return -1;
+  std::vector<uint64_t> keys(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) keys[static_cast<size_t>(i)] = path_key(res[i].path);
+  std::sort(keys.begin(), keys.end());
   for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
-    if (!g_in_use[slot]) continue;
-    for (int i = 0; i < count; ++i) {
-      if (strncmp(g_table[slot].path, res[i].path, sizeof res[i].path) == 0) {
-        g_table[slot] = WebRes{};
-        g_in_use[slot] = 0;
-        --g_count;
-        break;
-      }
-    }
+    if (!g_in_use[slot] || !std::binary_search(keys.begin(), keys.end(), path_key(g_table[slot].path))) continue;
+    g_table[slot] = WebRes{};
+    g_in_use[slot] = 0;
+    --g_count;
   }
   return 0;
 }

@@ -2,6 +2,8 @@
 // route table. A module defines its WebModule object under the name below
 // (WEB_MODULE); one that is not linked in is null here, which the route
 // tests refuse.
+#include <vector>
+
 #include "cgi/dispatchreq.h"
 
 extern const WebModule storage_module __attribute__((weak));
@@ -46,6 +48,9 @@ int ListWebRoutes(FILE* out) {
 }
 
 void UnregisterWebModules() {
+  // One pass over the table for all modules: removal is by path either way.
+  std::vector<WebRes> all;
   for (const WebModule* m : kModuleOrder)
-    if (m && m->routes && m->count > 0) WebResUnregister(m->routes, m->count);
+    if (m && m->routes && m->count > 0) all.insert(all.end(), m->routes, m->routes + m->count);
+  if (!all.empty()) WebResUnregister(all.data(), static_cast<int>(all.size()));
 }
