@@ -4,10 +4,14 @@
 
 #include "cgi/cgic.h"
 #include "cgi/dispatchreq.h"
+#include "platform/kvdb.h"
 
 // "webcgi --routes" lists the route table instead of serving a request; never
 // under a web server, which may pass query words as arguments.
 int main(int argc, char** argv) {
   if (argc == 2 && strcmp(argv[1], "--routes") == 0 && !getenv("GATEWAY_INTERFACE")) return ListWebRoutes(stdout) > 0 ? 0 : 1;
-  return cgiMainRun(stdin, stdout);
+  kvdb::keep_connections(true);  // one request: read each schema once
+  int status = cgiMainRun(stdin, stdout);
+  kvdb::keep_connections(false);
+  return status;
 }

@@ -207,7 +207,16 @@ class Txn {
   const char* device_path_;
   bool failed_ = false;
   bool done_ = false;
+  bool kept_ = false;  // db_ is the process's kept connection (not closed here)
 };
+
+// A process that lives for one request (webcgi) keeps each database's
+// connection open between transactions, so the schema is read once per
+// request instead of once per call. Off by default (long-lived programs and
+// tests open a connection per transaction). Off closes the kept connections.
+void keep_connections(bool on);
+// Closes the kept connection of a database (before its file is replaced).
+void drop_kept_connection(const char* device_path);
 
 // Runs body(Txn&) in one transaction; commits when it returns >= 0.
 template <class Body>

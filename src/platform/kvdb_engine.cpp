@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -220,22 +221,88 @@ const Match* Where::find(const char* col) const {
 
 // ---- Txn ----
 
+namespace {
+struct Kept {
+  std::string path;
+  sqlite3* db;
+  bool busy;  // a transaction of this process runs on it
+};
+bool g_keep = false;
+std::mutex g_kept_mu;  // the reply thread may read the database too
+std::vector<Kept> g_kept;
+
+// The kept connection of path, marked busy; null when none is free.
+sqlite3* take_kept(const std::string& path) {
+  std::lock_guard<std::mutex> lk(g_kept_mu);
+  for (Kept& k : g_kept)
+    if (k.path == path && !k.busy) {
+      k.busy = true;
+      return k.db;
+    }
+  return nullptr;
+}
+
+// Hands a connection back (or keeps a new one); false when it is not kept.
+bool give_back(const std::string& path, sqlite3* db, bool ok) {
+  std::lock_guard<std::mutex> lk(g_kept_mu);
+  for (size_t i = 0; i < g_kept.size(); ++i)
+    if (g_kept[i].db == db) {
+      if (ok) {
+        g_kept[i].busy = false;
+        return true;
+      }
+      g_kept.erase(g_kept.begin() + static_cast<long>(i));
+      return false;
+    }
+  bool known = false;
+  for (const Kept& k : g_kept) known = known || k.path == path;
+  if (!g_keep || !ok || known) return false;
+  g_kept.push_back({path, db, false});
+  return true;
+}
+}  // namespace
+
+void keep_connections(bool on) {
+  std::lock_guard<std::mutex> lk(g_kept_mu);
+  g_keep = on;
+  if (on) return;
+  for (const Kept& k : g_kept) sqlite3_close(k.db);
+  g_kept.clear();
+}
+
+void drop_kept_connection(const char* device_path) {
+  const std::string path = dev_path(device_path);
+  std::lock_guard<std::mutex> lk(g_kept_mu);
+  for (size_t i = 0; i < g_kept.size();)
+    if (g_kept[i].path == path && !g_kept[i].busy) {
+      sqlite3_close(g_kept[i].db);
+      g_kept.erase(g_kept.begin() + static_cast<long>(i));
+    } else {
+      ++i;
+    }
+}
+
 Txn::Txn(const char* device_path, Mode mode) : device_path_(device_path ? device_path : "") {
   if (open(mode) != 0 && db_) {
-    sqlite3_close(db_);
+    if (!kept_ || !give_back(dev_path(device_path_), db_, false)) sqlite3_close(db_);
     db_ = nullptr;
+    kept_ = false;
   }
 }
 
 Txn::~Txn() {
   if (!db_) return;
   if (!done_) exec(db_, "ROLLBACK");
-  sqlite3_close(db_);
+  if (!give_back(dev_path(device_path_), db_, true)) sqlite3_close(db_);
 }
 
 int Txn::open(Mode mode) {
   if (!*device_path_) return -1;
   std::string path = dev_path(device_path_);
+  if ((db_ = take_kept(path))) {
+    kept_ = true;
+    return exec(db_, mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN") ? 0 : -1;
+  }
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     // A first start: the directory is made only then, not walked on every open.

@@ -9,6 +9,7 @@
 
 int kvdb_recreate(const char* device_path) {
   std::string path = dev_path(device_path);
+  kvdb::drop_kept_connection(device_path);
   for (const char* suffix : {"", "-journal", "-wal", "-shm"}) unlink((path + suffix).c_str());
   if (access(path.c_str(), F_OK) == 0) return -1;
   kvdb::Txn t(device_path, kvdb::Txn::kWrite);
