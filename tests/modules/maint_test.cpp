@@ -17,6 +17,7 @@
 #include "modules/system/system_module.h"
 #include "platform/kv_cipher.h"
 #include "platform/kvdb.h"
+#include "platform/kvdb_video.h"
 #include "platform/kvdb_maint.h"
 #include "platform/kvdb_users.h"
 #include "proto/maint_proto.h"
@@ -88,7 +89,18 @@ TEST_F(MaintTest, RestartAndFactoryReset) {
   EXPECT_EQ(logs()[1].sub_type, 215);
   EXPECT_EQ(logs()[1].param_type, 900);
 
+  // Channel 0's motion intervals (int32 100 and 120 of the record) that are 0 become 20.
+  MotionRec m{};
+  ASSERT_EQ(read_motion(devpaths::kKvdb, &m, 0), 0);
+  m.interval = 0;
+  m.email_interval = 45;
+  ASSERT_EQ(write_motion(devpaths::kKvdb, &m), 0);
   EXPECT_EQ(call("/1005"), kTextHead + "NO OK");
+  ASSERT_EQ(read_motion(devpaths::kKvdb, &m, 0), 0);
+  int32_t words[sizeof m / 4];
+  memcpy(words, &m, sizeof words);
+  EXPECT_EQ(words[99], 20);
+  EXPECT_EQ(words[119], 45);
   root_.write_file("/tmp/kvcore", "");
   EXPECT_EQ(call("/1005"), kTextHead + "OK");
 }

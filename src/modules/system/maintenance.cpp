@@ -19,6 +19,7 @@
 #include "modules/system/system_module.h"
 #include "platform/kvdb.h"
 #include "platform/kvdb_maint.h"
+#include "platform/kvdb_video.h"
 #include "proto/maint_proto.h"
 
 using namespace maint;
@@ -135,6 +136,15 @@ void on_restart_device(char*) {
 }
 
 void on_get_restart_state(char*) {
+  // Motion records of older firmware keep 0 for the action and e-mail
+  // intervals; after a restart channel 0 gets the 20 s the pages expect.
+  constexpr int32_t kDefaultInterval = 20;
+  MotionRec m{};
+  if (read_motion(devpaths::kKvdb, &m, 0) == 0 && (m.interval == 0 || m.email_interval == 0)) {
+    if (m.interval == 0) m.interval = kDefaultInterval;
+    if (m.email_interval == 0) m.email_interval = kDefaultInterval;
+    write_motion(devpaths::kKvdb, &m);
+  }
   answer_text(access(dev_path(devpaths::kCoreRunning).c_str(), R_OK) == 0 ? "OK" : "NO OK");
 }
 
