@@ -1,7 +1,8 @@
 // Simulated analytics cameras: every online camera of the camera network runs
-// the smart events and keeps the detection settings it is told, per event;
-// the camera on channel 3 has no analytics and refuses them. Channels without
-// a camera stay silent.
+// the smart events and keeps the detection, line-crossing, left/removed-object
+// and analysis settings it is told; the camera on channel 3 has no analytics
+// and refuses them. Channels without a camera stay silent. Cameras draw on a
+// 1920 x 1080 frame.
 #include <cstdio>
 #include <map>
 #include <string>
@@ -17,11 +18,16 @@ using vca::Detection;
 namespace {
 constexpr int kPlainCamera = 3;
 constexpr int kCounterLines = 4;
+constexpr int32_t kFrameWidth = 1920;
+constexpr int32_t kFrameHeight = 1080;
 
 struct VcaState {
   // (channel, set request code) -> settings last told.
   std::map<std::pair<int, int32_t>, Detection> settings;
   std::map<int, int32_t[kCounterLines]> counters;
+  std::map<int, vca::LineCrossing> lines;
+  std::map<int, vca::LeftRemove> left_remove;
+  std::map<int, vca::AnalysisSettings> analysis;
 };
 
 CoreCameraLink link_of(CoreDevice& dev, int chn) { return coresim_camera_link(dev, chn); }
@@ -61,6 +67,82 @@ Answer detection_set(IpcCode set) {
   });
 }
 
+// Records a camera keeps one of per channel: what it reports before any set,
+// and which members of a set it takes (the frame and its kind are its own).
+template <class Rec>
+struct Kept {
+  std::map<int, Rec> VcaState::*slot;
+  Rec (*initial)(bool analytics);
+  void (*take)(Rec& kept, const Rec& told);
+};
+
+template <class Rec>
+Answer kept_get(Kept<Rec> k) {
+  return for_camera([k](VcaState& s, const CoreRequest&, int chn, bool analytics) {
+    auto it = (s.*k.slot).find(chn);
+    Rec r = it != (s.*k.slot).end() ? it->second : k.initial(analytics);
+    r.chnid = chn;
+    return bytes_of(r);
+  });
+}
+
+template <class Rec>
+Answer kept_set(Kept<Rec> k) {
+  return for_camera([k](VcaState& s, const CoreRequest& req, int chn, bool analytics) {
+    if (!analytics) return status_word(-1);
+    auto it = (s.*k.slot).try_emplace(chn, k.initial(true)).first;
+    k.take(it->second, read_as<Rec>(req));
+    return status_word(0);
+  });
+}
+
+vca::LineCrossing initial_lines(bool) {
+  vca::LineCrossing l{};
+  l.width = kFrameWidth;
+  l.height = kFrameHeight;
+  return l;
+}
+void take_lines(vca::LineCrossing& kept, const vca::LineCrossing& told) {
+  vca::LineCrossing frame = kept;
+  kept = told;
+  kept.width = frame.width;
+  kept.height = frame.height;
+}
+
+vca::LeftRemove initial_left_remove(bool analytics) {
+  vca::LeftRemove l{};
+  l.sensitivity = analytics ? 5 : 0;
+  l.min_time = analytics ? 10 : 0;
+  return l;
+}
+void take_left_remove(vca::LeftRemove& kept, const vca::LeftRemove& told) { kept = told; }
+
+// Objects from 5% of the frame up to all of it, 10 frames a second.
+vca::AnalysisSettings initial_analysis(bool analytics) {
+  vca::AnalysisSettings a{};
+  a.width = kFrameWidth;
+  a.height = kFrameHeight;
+  if (!analytics) return a;
+  a.vca_type = 1;
+  a.fps = 10;
+  a.boxes[2] = kFrameWidth / 20;
+  a.boxes[3] = kFrameHeight / 20;
+  a.boxes[6] = kFrameWidth;
+  a.boxes[7] = kFrameHeight;
+  return a;
+}
+void take_analysis(vca::AnalysisSettings& kept, const vca::AnalysisSettings& told) {
+  vca::AnalysisSettings own = kept;
+  kept = told;
+  kept.vca_type = own.vca_type;
+  kept.width = own.width;
+  kept.height = own.height;
+}
+
+constexpr Kept<vca::LineCrossing> kLines{&VcaState::lines, initial_lines, take_lines};
+constexpr Kept<vca::LeftRemove> kLeftRemove{&VcaState::left_remove, initial_left_remove, take_left_remove};
+constexpr Kept<vca::AnalysisSettings> kAnalysis{&VcaState::analysis, initial_analysis, take_analysis};
+
 std::string support(VcaState&, const CoreRequest&, int, bool analytics) {
   video::VcaSupport v{};
   v.support = analytics ? 1 : 0;
@@ -98,6 +180,12 @@ const CoreAnswerTable kVcaAnswers{
     {video::kReqVcaTamperSet, detection_set(video::kReqVcaTamperSet), describe_channel},
     {video::kReqVcaLoiteringSet, detection_set(video::kReqVcaLoiteringSet), describe_channel},
     {video::kReqVcaHumanSet, detection_set(video::kReqVcaHumanSet), describe_channel},
+    {vca::kReqLineGet, kept_get(kLines), describe_channel},
+    {video::kReqVcaLineSet, kept_set(kLines), describe_channel},
+    {vca::kReqLeftRemoveGet, kept_get(kLeftRemove), describe_channel},
+    {video::kReqVcaLeftRemoveSet, kept_set(kLeftRemove), describe_channel},
+    {video::kReqVcaSettingsGet, kept_get(kAnalysis), describe_channel},
+    {video::kReqVcaSettingsSet, kept_set(kAnalysis), describe_channel},
     {video::kReqVcaSupport, for_camera(support), describe_channel},
     {video::kReqVcaClearCount, for_camera(clear_count), describe_channel},
     {vca::kReqSmartEventsChanged, silent<VcaState>([](VcaState&, const CoreRequest&) {}), describe_mask},

@@ -1,6 +1,7 @@
 // Smart analytics detection pages: forwarded gets and sets of the 4480-byte
 // detection settings (region entrance/exiting, advanced motion, tamper,
-// loitering, human detection), people counter reset and the support query.
+// loitering, human detection) and of the left/removed-object settings,
+// people counter reset and the support query.
 #include <json-c/json.h>
 
 #include "base/text.h"
@@ -51,9 +52,11 @@ constexpr DetectionSet kTamperSet{video::kReqVcaTamperSet, vca::kTamper, {}, fal
 constexpr DetectionSet kLoiterSet{video::kReqVcaLoiteringSet, vca::kLoitering, kLoiterFields, true};
 constexpr DetectionSet kHumanSet{video::kReqVcaHumanSet, vca::kHuman, kTracks, false};
 
-// "regionType", "regionScene" and up to four "regionInfo" regions; regionType
-// 1 takes the first polygon of each region only.
-void cgi_set_vca_common_info(const json_object* req, Detection* msg) {
+// "regionType", "regionScene" and up to four "regionInfo" regions into the
+// message's region blocks; take(element, block) reads a block's own members.
+// regionType 0 takes no regions, 1 the first polygon of each region only.
+template <class Msg, class Take>
+void fill_regions(const json_object* req, Msg* msg, Take take) {
   json_get_int(req, "regionType", &msg->region_type);
   json_get_int(req, "regionScene", &msg->region_scene);
   json_object* info = nullptr;
@@ -62,10 +65,8 @@ void cgi_set_vca_common_info(const json_object* req, Detection* msg) {
   for (int i = 0; i < vca::kRegions; ++i) {
     json_object* r = json_array_at(info, i);
     if (!r) break;
-    Region& out = msg->regions[i];
-    json_get_int(r, "enable", &out.enable);
-    json_get_int(r, "objType", &out.obj_type);
-    json_get_int(r, "time", &out.time);
+    auto& out = msg->regions[i];
+    take(r, out);
     json_object* polys = nullptr;
     json_get_array(r, "region", &polys);
     for (int j = 0; j < polygons; ++j) {
@@ -75,6 +76,21 @@ void cgi_set_vca_common_info(const json_object* req, Detection* msg) {
       json_get_text(p, "polygonY", out.y(j), vca::kPolygonText);
     }
   }
+}
+
+void cgi_set_vca_common_info(const json_object* req, Detection* msg) {
+  fill_regions(req, msg, [](const json_object* r, Region& out) {
+    json_get_int(r, "enable", &out.enable);
+    json_get_int(r, "objType", &out.obj_type);
+    json_get_int(r, "time", &out.time);
+  });
+}
+
+void cgi_set_left_remove_info(const json_object* req, vca::LeftRemove* msg) {
+  fill_regions(req, msg, [](const json_object* r, vca::LeftRemoveRegion& out) {
+    json_get_int(r, "leftEnable", &out.left_enable);
+    json_get_int(r, "removeEnable", &out.remove_enable);
+  });
 }
 
 void set_detection(const char* text, const DetectionSet& route, IpcCode code) {
@@ -88,25 +104,30 @@ void set_detection(const char* text, const DetectionSet& route, IpcCode code) {
   json_get_text(req.get(), "copyChn", msg.copy_chn, sizeof msg.copy_chn);
   int event = route.event;
   json_get_int(req.get(), "type", &event);
-  json_object* dialog = nullptr;
-  json_get_object(req.get(), "dialog", &dialog);
-  // An event past the table saves no action set; the camera still gets its settings.
-  if (event >= 0 && event < kSmartEvents) save_smart_event_action(event, dialog, channel_string_mask(msg.copy_chn));
+  save_dialog_action(req.get(), event, msg.copy_chn);
   ipc_request(on_video_ipc_callback, code, msg, ErrMode::kText);
 }
 
-// {"channel": 0..63} to the camera; anything else gets the JSON error answer.
-void get_detection(const char* text, IpcCode code) {
-  JsonPtr req = json_parse(text);
-  const JsonRule rule[] = {{"channel", true, JsonType::kInt, 0, video::kChannels - 1}};
-  int chn = 0;
-  if (!req || !json_check(req.get(), rule)) {
-    cgi_error_to_webserver(ErrMode::kJson);
-    return;
-  }
-  json_get_int(req.get(), "channel", &chn);
-  forward_channel(code, chn, ErrMode::kJson);
-}
+constexpr Field kLeftRemoveFields[] = {
+    FIELD(vca::LeftRemove, chnid, "chnid"),
+    FIELD(vca::LeftRemove, sensitivity, "sensitivity"),
+    FIELD(vca::LeftRemove, region, "region"),
+    FIELD(vca::LeftRemove, polygon_x, "polygonX"),
+    FIELD(vca::LeftRemove, polygon_y, "polygonY"),
+    FIELD(vca::LeftRemove, min_time, "min_time"),
+    FIELD(vca::LeftRemove, left_enable, "left_enable"),
+    FIELD(vca::LeftRemove, remove_enable, "remove_enable"),
+    FIELD(vca::LeftRemove, copy_chn, "copyChn"),
+};
+constexpr Field kLeftRemoveReplyFields[] = {
+    FIELD(vca::LeftRemove, region, "region"),
+    FIELD(vca::LeftRemove, left_enable, "left_enable"),
+    FIELD(vca::LeftRemove, remove_enable, "remove_enable"),
+    FIELD(vca::LeftRemove, min_time, "min_time"),
+    FIELD(vca::LeftRemove, sensitivity, "sensitivity"),
+    FIELD(vca::LeftRemove, polygon_x, "polygonX"),
+    FIELD(vca::LeftRemove, polygon_y, "polygonY"),
+};
 
 JsonPtr regions_json(const Detection& d) {
   json_object* list = json_object_new_array();
@@ -132,6 +153,25 @@ JsonPtr regions_json(const Detection& d) {
 }
 }  // namespace
 
+void get_vca_channel(const char* text, IpcCode code) {
+  JsonPtr req = json_parse(text);
+  const JsonRule rule[] = {{"channel", true, JsonType::kInt, 0, video::kChannels - 1}};
+  int chn = 0;
+  if (!req || !json_check(req.get(), rule)) {
+    cgi_error_to_webserver(ErrMode::kJson);
+    return;
+  }
+  json_get_int(req.get(), "channel", &chn);
+  forward_channel(code, chn, ErrMode::kJson);
+}
+
+void save_dialog_action(const json_object* req, int event, const char* copy_chn) {
+  json_object* dialog = nullptr;
+  json_get_object(req, "dialog", &dialog);
+  // An event past the table saves no action set; the camera still gets its settings.
+  if (event >= 0 && event < kSmartEvents) save_smart_event_action(event, dialog, channel_string_mask(copy_chn));
+}
+
 void on_get_vca_detection_cb(const IpcReply& r) {
   if (r.count < 1) return;
   const Detection* d = r.as<Detection>();
@@ -149,12 +189,12 @@ void on_get_vca_region(char* text) {
     return;
   }
   json_get_int(req.get(), "type", &type);
-  get_detection(text, type == 0 ? vca::kReqRegionInGet : vca::kReqRegionOutGet);
+  get_vca_channel(text, type == 0 ? vca::kReqRegionInGet : vca::kReqRegionOutGet);
 }
-void on_get_vca_motion(char* text) { get_detection(text, vca::kReqMotionGet); }
-void on_get_vca_tamper(char* text) { get_detection(text, vca::kReqTamperGet); }
-void on_get_vca_loitering(char* text) { get_detection(text, vca::kReqLoiteringGet); }
-void on_get_vca_human(char* text) { get_detection(text, vca::kReqHumanGet); }
+void on_get_vca_motion(char* text) { get_vca_channel(text, vca::kReqMotionGet); }
+void on_get_vca_tamper(char* text) { get_vca_channel(text, vca::kReqTamperGet); }
+void on_get_vca_loitering(char* text) { get_vca_channel(text, vca::kReqLoiteringGet); }
+void on_get_vca_human(char* text) { get_vca_channel(text, vca::kReqHumanGet); }
 
 void on_set_vca_region(char* text) {
   // "type" 0 entrance, 1 exiting: both the event and the request code.
@@ -173,6 +213,24 @@ void on_set_vca_motion(char* text) { set_detection(text, kMotionSet, kMotionSet.
 void on_set_vca_tamper(char* text) { set_detection(text, kTamperSet, kTamperSet.code); }
 void on_set_vca_loitering(char* text) { set_detection(text, kLoiterSet, kLoiterSet.code); }
 void on_set_vca_human(char* text) { set_detection(text, kHumanSet, kHumanSet.code); }
+
+void on_get_vca_leftremove(char* text) { get_vca_channel(text, vca::kReqLeftRemoveGet); }
+
+void on_set_vca_leftremove(char* text) {
+  JsonPtr req = json_parse(text);
+  vca::LeftRemove msg{};
+  if (!req || !fields_apply(req.get(), &msg, kLeftRemoveFields)) {
+    cgi_error_to_webserver(ErrMode::kJson);
+    return;
+  }
+  cgi_set_left_remove_info(req.get(), &msg);
+  save_dialog_action(req.get(), vca::kLeftRemove, msg.copy_chn);
+  ipc_request(on_video_ipc_callback, video::kReqVcaLeftRemoveSet, msg, ErrMode::kJson);
+}
+
+void on_get_vca_leftremove_cb(const IpcReply& r) {
+  if (r.count >= 1) answer_json(fields_json(r.payload, kLeftRemoveReplyFields));
+}
 
 void on_vca_clear_people_count(char* text) {
   constexpr Field kClear[] = {FIELD_REQ(vca::ClearCount, chnid, "channel", 0, video::kChannels - 1),
