@@ -153,7 +153,7 @@ JsonPtr regions_json(const Detection& d) {
 }
 }  // namespace
 
-void get_vca_channel(const char* text, IpcCode code) {
+void get_detection(const char* text, IpcCode code) {
   JsonPtr req = json_parse(text);
   const JsonRule rule[] = {{"channel", true, JsonType::kInt, 0, video::kChannels - 1}};
   int chn = 0;
@@ -189,12 +189,12 @@ void on_get_vca_region(char* text) {
     return;
   }
   json_get_int(req.get(), "type", &type);
-  get_vca_channel(text, type == 0 ? vca::kReqRegionInGet : vca::kReqRegionOutGet);
+  get_detection(text, type == 0 ? vca::kReqRegionInGet : vca::kReqRegionOutGet);
 }
-void on_get_vca_motion(char* text) { get_vca_channel(text, vca::kReqMotionGet); }
-void on_get_vca_tamper(char* text) { get_vca_channel(text, vca::kReqTamperGet); }
-void on_get_vca_loitering(char* text) { get_vca_channel(text, vca::kReqLoiteringGet); }
-void on_get_vca_human(char* text) { get_vca_channel(text, vca::kReqHumanGet); }
+void on_get_vca_motion(char* text) { get_detection(text, vca::kReqMotionGet); }
+void on_get_vca_tamper(char* text) { get_detection(text, vca::kReqTamperGet); }
+void on_get_vca_loitering(char* text) { get_detection(text, vca::kReqLoiteringGet); }
+void on_get_vca_human(char* text) { get_detection(text, vca::kReqHumanGet); }
 
 void on_set_vca_region(char* text) {
   // "type" 0 entrance, 1 exiting: both the event and the request code.
@@ -214,7 +214,7 @@ void on_set_vca_tamper(char* text) { set_detection(text, kTamperSet, kTamperSet.
 void on_set_vca_loitering(char* text) { set_detection(text, kLoiterSet, kLoiterSet.code); }
 void on_set_vca_human(char* text) { set_detection(text, kHumanSet, kHumanSet.code); }
 
-void on_get_vca_leftremove(char* text) { get_vca_channel(text, vca::kReqLeftRemoveGet); }
+void on_get_vca_leftremove(char* text) { get_detection(text, vca::kReqLeftRemoveGet); }
 
 void on_set_vca_leftremove(char* text) {
   JsonPtr req = json_parse(text);

@@ -42,7 +42,7 @@ bool save_smart_event_action(int event, json_object* dialog, uint64_t copy_mask)
 int copy_smart_event_action(int event, int chn, uint64_t mask, int flag);
 
 // Forwarded get of {"channel": 0..63}; anything else gets the JSON error answer.
-void get_vca_channel(const char* text, IpcCode code);
+void get_detection(const char* text, IpcCode code);
 // The "dialog" of a set request saved as the event's action set, copied to
 // the channels of the request's "copyChn" string.
 void save_dialog_action(const json_object* req, int event, const char* copy_chn);

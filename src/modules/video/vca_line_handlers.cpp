@@ -97,7 +97,7 @@ bool read_boxes(const json_object* req, AnalysisSettings* msg) {
 }
 }  // namespace
 
-void on_get_vca_line(char* text) { get_vca_channel(text, vca::kReqLineGet); }
+void on_get_vca_line(char* text) { get_detection(text, vca::kReqLineGet); }
 
 void on_set_vca_line(char* text) {
   JsonPtr req = json_parse(text);
@@ -127,7 +127,7 @@ void on_get_vca_line_cb(const IpcReply& r) {
   answer_json(obj);
 }
 
-void on_get_vca_settings(char* text) { get_vca_channel(text, video::kReqVcaSettingsGet); }
+void on_get_vca_settings(char* text) { get_detection(text, video::kReqVcaSettingsGet); }
 
 void on_set_vca_settings(char* text) {
   JsonPtr req = json_parse(text);
