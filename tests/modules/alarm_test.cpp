@@ -206,10 +206,12 @@ TEST_F(AlarmTest, CameraInputRefusalsAndSilence) {
   EXPECT_TRUE(daemon_.codes().empty());
   daemon_.reply(3298, word(1));  // shorter than a record
   EXPECT_EQ(call("/6024", R"({"chnid":1})"), kJsonError);
+  daemon_.reply(3296, bytes_of(CameraOutStatus{64, {}, {}, 2}));  // a channel no page has
+  EXPECT_EQ(call("/6028", R"({"chnid":1})"), kJsonError);
   fast_silence();
   EXPECT_EQ(call("/6024", R"({"chnid":1})"), kJsonError);
   EXPECT_EQ(call("/6028", R"({"chnid":1})"), kJsonError);
-  EXPECT_EQ(daemon_.codes(), (std::vector<int32_t>{3298, 3298, 3296}));
+  EXPECT_EQ(daemon_.codes(), (std::vector<int32_t>{3298, 3296, 3298, 3296}));
 }
 
 TEST_F(AlarmTest, CameraOutputsSaveCopyAndReadBack) {
@@ -233,6 +235,8 @@ TEST_F(AlarmTest, CameraOutputsSaveCopyAndReadBack) {
             std::string::npos);
   for (const char* bad : {"{", R"({"chnid":64})", R"({"chnid":1,"alarm":[{"alarmId":2}]})"})
     EXPECT_EQ(call("/6029", bad), "") << bad;
+  kvdb_fail_writes("alarm_chnout_name");
+  EXPECT_EQ(call("/6029", R"({"chnid":1,"alarm":[{"alarmName":"x"}]})"), kTextError);
   EXPECT_EQ(work_codes().size(), 3u);
 }
 
