@@ -6,6 +6,8 @@
 
 namespace {
 int factory_alarm_outs(kvdb::Txn& t);
+int factory_chn_in_events(kvdb::Txn& t);
+int factory_disarming(kvdb::Txn& t);
 
 
 constexpr kvdb::Column kAlarmOutCols[] = {
@@ -37,6 +39,69 @@ constexpr kvdb::Column kChnOutNameCols[] = {
 constexpr kvdb::Family kChnOutNameFamily =
     kvdb::family<ChnOutNameRec>("alarm_chnout_name", "alarm_chnout_name", kChnOutNameCols, 2);
 KVDB_REGISTER(kChnOutNameFamily);
+
+constexpr kvdb::Column kChnInEventCols[] = {
+    KVDB_COL(ChnInEventRec, chnid),
+    KVDB_COL_AS(ChnInEventRec, event, "alarm_id"),
+    KVDB_COL(ChnInEventRec, enable),
+    KVDB_COL(ChnInEventRec, tri_alarms),
+    KVDB_COL(ChnInEventRec, interval),
+    KVDB_COL(ChnInEventRec, email_interval),
+    KVDB_COL(ChnInEventRec, email_pic_enable),
+    KVDB_COL(ChnInEventRec, tri_mask),
+    KVDB_COL(ChnInEventRec, tri_channels_pic),
+    KVDB_COL(ChnInEventRec, tri_channels),
+    KVDB_BLOB(ChnInEventRec, tri_chn_alarms, "tri_chn_alarms"),
+    KVDB_COL(ChnInEventRec, ptz_interval),
+    KVDB_COL(ChnInEventRec, alarmout_interval),
+    KVDB_COL(ChnInEventRec, white_interval),
+    KVDB_COL(ChnInEventRec, warning_light_interval),
+    KVDB_COL(ChnInEventRec, audio_id),
+    KVDB_COL(ChnInEventRec, http_notification_interval),
+};
+constexpr kvdb::Family kChnInEventFamily = kvdb::family<ChnInEventRec>(
+    "alarm_chnin_event", "alarm_chnin_event", kChnInEventCols, 2, factory_chn_in_events);
+KVDB_REGISTER(kChnInEventFamily);
+
+constexpr kvdb::Column kDisarmingCols[] = {
+    KVDB_COL(DisarmingRec, id),
+    KVDB_COL(DisarmingRec, linkageAction),
+    KVDB_COL(DisarmingRec, disarmActionMask),
+};
+constexpr kvdb::Family kDisarmingFamily =
+    kvdb::family<DisarmingRec>("alarm_disarming", "alarm_disarming", kDisarmingCols, 1, factory_disarming);
+KVDB_REGISTER(kDisarmingFamily);
+
+bool valid_chn_in(int chn, int input) {
+  return chn >= 0 && chn < kAlarmChannels && input >= 0 && input < kChnAlarmIns;
+}
+
+// Camera inputs act like the other events: 10 s between actions, a minute
+// between e-mails, no audio file.
+int factory_chn_in_events(kvdb::Txn& t) {
+  for (int c = 0; c < kAlarmChannels; ++c)
+    for (int i = 0; i < kChnAlarmIns; ++i) {
+      ChnInEventRec r{};
+      r.chnid = c;
+      r.event = i;
+      r.interval = 10;
+      r.email_interval = 60;
+      r.ptz_interval = 10;
+      r.alarmout_interval = 10;
+      r.white_interval = 10;
+      r.warning_light_interval = 10;
+      r.http_notification_interval = 10;
+      r.audio_id = -1;
+      if (t.put(kChnInEventFamily, nullptr, {}, &r) != 0) return -1;
+    }
+  return 0;
+}
+
+// Disarming off: no linked action is held back.
+int factory_disarming(kvdb::Txn& t) {
+  DisarmingRec r{};
+  return t.put(kDisarmingFamily, nullptr, {}, &r);
+}
 
 // Inputs normally open and off, outputs off with a 10 s hold, all named by number.
 int factory_alarm_outs(kvdb::Txn& t) {
@@ -85,10 +150,58 @@ int read_alarm_chnOut_event_names(const char* path, int output, ChnOutNameRec* r
   return read_names_by_channel(path, kChnOutNameFamily, output, recs);
 }
 
+int read_alarm_chnIn_event_name(const char* path, ChnInNameRec* rec, int chn, int input) {
+  int r = kvdb::read_one(path, kChnInNameFamily, nullptr, {{"chn", chn}, {"id", input}}, rec);
+  rec->chn = chn;
+  rec->id = input;
+  return r;
+}
+
+int read_alarm_chnOut_event_name(const char* path, ChnOutNameRec* rec, int chn, int output) {
+  int r = kvdb::read_one(path, kChnOutNameFamily, nullptr, {{"chn", chn}, {"id", output}}, rec);
+  rec->chn = chn;
+  rec->id = output;
+  return r;
+}
+
+int copy_alarm_chnOut_event_names(const char* path, int output, int src, uint64_t mask) {
+  return kvdb::copy_rows(path, kChnOutNameFamily, nullptr, {{"id", output}}, "chn", src, mask);
+}
+
 int write_alarm_chnIn_event_name(const char* path, const ChnInNameRec* rec) {
   return kvdb::write_one(path, kChnInNameFamily, nullptr, {}, rec);
 }
 
 int write_alarm_chnOut_event_name(const char* path, const ChnOutNameRec* rec) {
   return kvdb::write_one(path, kChnOutNameFamily, nullptr, {}, rec);
+}
+
+int read_alarm_chnIn_event(const char* path, ChnInEventRec* rec, int chn, int input) {
+  *rec = ChnInEventRec{};
+  int r = valid_chn_in(chn, input)
+              ? kvdb::read_one(path, kChnInEventFamily, nullptr, {{"chnid", chn}, {"alarm_id", input}}, rec)
+              : -1;
+  rec->chnid = chn;
+  rec->event = input;
+  return r;
+}
+
+int write_alarm_chnIn_event(const char* path, const ChnInEventRec* rec) {
+  return valid_chn_in(rec->chnid, rec->event) ? kvdb::write_one(path, kChnInEventFamily, nullptr, {}, rec) : -1;
+}
+
+int copy_alarm_chnIn_events(const char* path, int input, int src, uint64_t mask) {
+  return valid_chn_in(src, input)
+             ? kvdb::copy_rows(path, kChnInEventFamily, nullptr, {{"alarm_id", input}}, "chnid", src, mask)
+             : -1;
+}
+
+int read_disarming(const char* path, DisarmingRec* rec) {
+  return kvdb::read_one(path, kDisarmingFamily, nullptr, {{"id", 0}}, rec);
+}
+
+int write_disarming(const char* path, const DisarmingRec* rec) {
+  DisarmingRec r = *rec;
+  r.id = 0;
+  return kvdb::write_one(path, kDisarmingFamily, nullptr, {}, &r);
 }

@@ -88,6 +88,22 @@ LanCamera* CameraNet::find(const char* ip) {
   return nullptr;
 }
 
+CameraAlarmPorts* CameraNet::ports(int ch) {
+  const CameraState* cam = at(ch);
+  if (!cam) return nullptr;
+  auto [it, made] = alarm_ports.try_emplace(ch);
+  if (made) {
+    // Our own cameras have four inputs and two relays, the others one of each;
+    // the door contact on channel 0 is open.
+    const bool own = strncmp(cam->vendor, "KVSF", sizeof cam->vendor) == 0;
+    it->second.inputs = own ? 4 : 1;
+    it->second.outputs = own ? 2 : 1;
+    for (int32_t& e : it->second.in_enable) e = 1;
+    if (ch == 0) it->second.in_state[0] = 1;
+  }
+  return &it->second;
+}
+
 void CameraNet::connect(const CameraRec& rec) {
   if (rec.id < 0 || rec.id >= kChannels) return;
   LanCamera* c = find(rec.ip);
@@ -101,6 +117,7 @@ void CameraNet::connect(const CameraRec& rec) {
     none.protocol = rec.protocol;
     channels[rec.id] = state_of(rec.id, none, rec.protocol == kNoAddressProtocol ? kCamOnline : 0);
   }
+  alarm_ports.erase(rec.id);
   CameraState& s = channels[rec.id];
   s.physical_port = rec.physical_port;
   s.poe_channel = rec.poe_channel;

@@ -17,12 +17,25 @@ struct LanCamera {
   std::string password;
 };
 
+// Alarm ports of a connected camera: what the recorder last set on them
+// (enable, normally open/closed) and what their sensors and relays show.
+struct CameraAlarmPorts {
+  int32_t inputs = 0;  // ports the camera has
+  int32_t outputs = 0;
+  int32_t in_enable[4] = {};
+  int32_t in_type[4] = {};
+  int32_t in_state[4] = {};
+  int32_t out_type[2] = {};
+  int32_t out_state[2] = {};
+};
+
 struct CameraNet {
   std::vector<LanCamera> lan;
   // Channel -> its camera; state 1 online, 0 offline (address unreachable).
   std::map<int, camera::CameraState> channels;
   // Camera-side values set through camera setting records: (channel, page, key) -> value.
   std::map<std::tuple<int, std::string, std::string>, std::string> settings;
+  std::map<int, CameraAlarmPorts> alarm_ports;
 
   CameraNet();
   bool online(int ch) const;
@@ -30,7 +43,13 @@ struct CameraNet {
   LanCamera* find(const char* ip);
   // (Re)connects a channel to the camera its stored record names.
   void connect(const CameraRec& rec);
-  void disconnect(int ch) { channels.erase(ch); }
+  void disconnect(int ch) {
+    channels.erase(ch);
+    alarm_ports.erase(ch);
+  }
+  // Ports of the camera on ch, made from its model on first use; null when
+  // no camera is connected there.
+  CameraAlarmPorts* ports(int ch);
 };
 
 inline constexpr int kCamOnline = 1;
