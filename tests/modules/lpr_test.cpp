@@ -279,8 +279,9 @@ TEST_F(LprTest, CameraPlateSettingsBothWays) {
   daemon_.silence(3289);
   EXPECT_EQ(call("/6181", R"({"chnid":2})"), kJsonError);
 
-  // A set: the page's action set, the wildcards (no wait), then the settings.
-  daemon_.reply(3290, word(0));
+  // A set: the page's action set, the wildcards (no wait: their result is
+  // not the answer), then the settings.
+  daemon_.reply(3290, word(0)).reply(1208, word(1));
   const std::string set = R"({"chnid":5,"enable":1,"post_tcp_port":81,"post_http_user":")" + std::string(70, 'u') +
                           R"(","confidence":70,"region":[{"name":"Lane","endX":9}],"aitype":12,)"
                           R"("dialog":{"interval":8,"effective":)" + kSched + R"(},)"

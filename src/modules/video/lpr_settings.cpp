@@ -90,12 +90,15 @@ bool records_apply(const json_object* req, const char* key, Rec* recs, int n, Fi
   return true;
 }
 
+// The wildcards' own result must not become the answer of the settings.
+void ignore_reply(void*, void*, void*) {}
+
 // The camera's wildcards when "formatData" names a channel 0..63 (no wait).
 void send_format_data(const json_object* req) {
   json_object* format = nullptr;
   lpr::PlateWildcards w{};
   if (json_get_object(req, "formatData", &format) == JsonGet::kOk && anpr_wildcards_from_json(format, &w))
-    ipc_send(on_video_ipc_callback, video::kReqIpcWildcardsSet, w);
+    ipc_send(ignore_reply, video::kReqIpcWildcardsSet, w);
 }
 }  // namespace
 
