@@ -466,11 +466,15 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6172", "on_get_vca_leftremove"}, {"/6174", "on_get_snapshot_schedule"},
       {"/6175", "on_set_snapshot_schedule"}, {"/6176", "on_get_snapshot_setting_params"},
       {"/6177", "on_set_snapshot_setting_params"}, {"/6178", "on_set_snapshot_batch_setting"},
+      {"/6179", "on_get_anpr_mode_params"}, {"/6180", "on_set_anpr_mode_params"},
+      {"/6181", "on_get_anpr_settings"}, {"/6182", "on_set_anpr_settings"},
       {"/6183", "on_set_anpr_del_lpr_plate"}, {"/6184", "on_set_anpr_add_lpr_plate"},
       {"/6185", "on_set_anpr_update_lpr_plate"}, {"/6186", "on_get_anpr_support_anpr"},
       {"/6094", "on_get_videoloss_info"}, {"/6095", "on_set_videoloss_info"},
       {"/6189", "on_get_ipc_zoom_state"},
-      {"/6190", "on_get_ipc_anpr_wildcards"}, {"/6191", "on_set_ipc_anpr_wildcards"}, {"/6196", "on_cgi_check_fisheye_info"},
+      {"/6190", "on_get_ipc_anpr_wildcards"}, {"/6191", "on_set_ipc_anpr_wildcards"},
+      {"/6192", "on_get_ipc_vca_line2"}, {"/6193", "on_set_ipc_vca_line2"},
+      {"/6194", "on_get_ipc_vca_settings2"}, {"/6195", "on_set_ipc_vca_settings2"}, {"/6196", "on_cgi_check_fisheye_info"},
       {"/6197", "on_cgi_set_fisheye_info"}, {"/6198", "on_cgi_set_privacy_edit"},
   });
   expect_codes({
@@ -484,10 +488,10 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {kReqVcaSettingsGet, 3259, 3000},   {kReqVcaSupport, 3257, 1000},       {kReqAnprSettingsSet, 3290, 1000},
   });
   expect_replies(video_reply_table(), {
-      {6207, 228}, {6208, 4}, {6210, 4}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
+      {6207, 228}, {6208, 4}, {6209, 628}, {6210, 4}, {6211, 356}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
       {7502, 2832}, {7503, 4}, {8206, 340}, {8210, 4}, {8211, 848}, {8213, 92}, {8215, 112},
       {8231, 4}, {8232, 20},
       {8244, 4}, {8245, 4}, {8246, 4}, {8247, 4}, {8248, 4}, {8249, 4}, {8250, 4}, {8254, 4}, {8260, 4}, {8261, 4},
-      {8269, 4}, {8257, 44}, {8237, 4480}, {8238, 4480}, {8239, 4480}, {8240, 4480}, {8242, 4480}, {8243, 4480}, {8241, 612}, {8259, 64}, {8268, 4468}, {8290, 4}, {8293, 12}, {8373, 20},
+      {8269, 4}, {8257, 44}, {8237, 4480}, {8238, 4480}, {8239, 4480}, {8240, 4480}, {8242, 4480}, {8243, 4480}, {8241, 612}, {8259, 64}, {8268, 4468}, {8289, 5496}, {8290, 4}, {8293, 12}, {8373, 20},
   });
 }

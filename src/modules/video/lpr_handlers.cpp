@@ -8,6 +8,7 @@
 #include "base/paths.h"
 #include "base/text.h"
 #include "common/reply.h"
+#include "modules/video/lpr_handlers.h"
 #include "modules/video/video_module.h"
 #include "platform/kv_crypto.h"
 #include "platform/kvdb_lpr.h"
@@ -135,15 +136,7 @@ void on_cgi_set_fisheye_mode(char* text) {
 }
 
 void on_get_ipc_zoom_state(char* text) {
-  JsonPtr req = json_parse(text);
-  const JsonRule rule[] = {{"chnid", true, JsonType::kInt, 0, kChannels - 1}};
-  int chn = 0;
-  if (!req || !json_check(req.get(), rule)) {
-    cgi_error_to_webserver(ErrMode::kJson);
-    return;
-  }
-  json_get_int(req.get(), "chnid", &chn);
-  forward_channel(kReqZoomState, chn, ErrMode::kJson);
+  forward_json_channel_or_error(text, "chnid", kReqZoomState, ErrMode::kJson);
 }
 
 void on_cgi_check_fisheye_info(char* text) {
@@ -191,20 +184,25 @@ constexpr Field kWildcardTop[] = {FIELD_REQ(lpr::PlateWildcards, chnid, "chnid",
 }  // namespace
 
 // Wildcards past the ninth are ignored; formats are cut to 15 characters.
-void on_set_ipc_anpr_wildcards(char* text) {
-  JsonPtr req = json_parse(text);
-  lpr::PlateWildcards w{};
+bool anpr_wildcards_from_json(const json_object* obj, lpr::PlateWildcards* w) {
   const JsonRule rule[] = {{"wildcards", false, JsonType::kArray, 0, INT32_MAX}};
-  if (!req || !json_check(req.get(), rule) || !fields_apply(req.get(), &w, kWildcardTop)) return;
+  if (!obj || !json_check(obj, rule) || !fields_apply(obj, w, kWildcardTop)) return false;
   json_object* list = nullptr;
-  json_get_array(req.get(), "wildcards", &list);
+  json_get_array(obj, "wildcards", &list);
   for (int i = 0; i < lpr::kWildcards; ++i) {
     json_object* one = json_array_at(list, static_cast<size_t>(i));
     if (!one) break;
-    if (json_get_int(one, "enable", &w.enable[i]) == JsonGet::kBadType ||
-        json_get_int(one, "cr_count", &w.cr_count[i]) == JsonGet::kBadType ||
-        json_get_text(one, "format", w.format[i], sizeof w.format[i]) == JsonGet::kBadType)
-      return;
+    if (json_get_int(one, "enable", &w->enable[i]) == JsonGet::kBadType ||
+        json_get_int(one, "cr_count", &w->cr_count[i]) == JsonGet::kBadType ||
+        json_get_text(one, "format", w->format[i], sizeof w->format[i]) == JsonGet::kBadType)
+      return false;
   }
-  ipc_request(on_video_ipc_callback, video::kReqIpcWildcardsSet, w, ErrMode::kJson);
+  return true;
+}
+
+void on_set_ipc_anpr_wildcards(char* text) {
+  JsonPtr req = json_parse(text);
+  lpr::PlateWildcards w{};
+  if (anpr_wildcards_from_json(req.get(), &w))
+    ipc_request(on_video_ipc_callback, video::kReqIpcWildcardsSet, w, ErrMode::kJson);
 }

@@ -60,3 +60,15 @@ std::string vca_format_position(const int32_t v[4]) {
   snprintf(buf, sizeof buf, "%d;%d;%d;%d", v[0], v[1], v[2], v[3]);
   return buf;
 }
+
+bool vca_json_line(const json_object* obj, const char* key, int32_t w, int32_t h, int32_t out[4]) {
+  if (!(obj ? vca_json_position(obj, key, out) : vca_parse_position("", out))) return false;
+  for (int i = 0; i < 4; ++i) out[i] = vca_to_camera(out[i], i % 2 ? h : w, i % 2 ? vca::kPageHeight : vca::kPageWidth);
+  return true;
+}
+
+std::string vca_line_text(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h) {
+  const int32_t p[4] = {vca_to_page(x1, w, vca::kPageWidth), vca_to_page(y1, h, vca::kPageHeight),
+                        vca_to_page(x2, w, vca::kPageWidth), vca_to_page(y2, h, vca::kPageHeight)};
+  return vca_format_position(p);
+}

@@ -20,3 +20,8 @@ bool vca_parse_position(const char* text, int32_t out[4]);
 bool vca_json_position(const json_object* obj, const char* key, int32_t out[4]);
 // "%d;%d;%d;%d"
 std::string vca_format_position(const int32_t v[4]);
+// The line `key` of obj (absent, or obj null: four zeros) in camera pixels of
+// a w x h frame: x1, y1, x2, y2; false as for vca_json_position.
+bool vca_json_line(const json_object* obj, const char* key, int32_t w, int32_t h, int32_t out[4]);
+// A line in camera pixels of a w x h frame as its page "position" text.
+std::string vca_line_text(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h);

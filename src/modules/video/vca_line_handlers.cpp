@@ -72,13 +72,10 @@ bool read_lines(const json_object* req, LineCrossing* msg) {
     const json_object* in = json_array_at(lines, i);
     int32_t p[4] = {};
     vca::Line& out = msg->lines[i];
-    if (in && (!vca_json_position(in, "position", p) ||
-               json_get_int(in, "direction", &out.direction) == JsonGet::kBadType))
+    if (!vca_json_line(in, "position", w, h, p) ||
+        (in && json_get_int(in, "direction", &out.direction) == JsonGet::kBadType))
       return false;
-    out.x1 = vca_to_camera(p[0], w, kPageW);
-    out.y1 = vca_to_camera(p[1], h, kPageH);
-    out.x2 = vca_to_camera(p[2], w, kPageW);
-    out.y2 = vca_to_camera(p[3], h, kPageH);
+    out.x1 = p[0], out.y1 = p[1], out.x2 = p[2], out.y2 = p[3];
   }
   return true;
 }
@@ -116,10 +113,8 @@ void on_get_vca_line_cb(const IpcReply& r) {
   JsonPtr obj = fields_json(m, kLineReplyFields);
   json_object* lines = json_object_new_array();
   for (const vca::Line& l : m->lines) {
-    const int32_t p[4] = {vca_to_page(l.x1, m->width, kPageW), vca_to_page(l.y1, m->height, kPageH),
-                          vca_to_page(l.x2, m->width, kPageW), vca_to_page(l.y2, m->height, kPageH)};
     json_object* o = json_object_new_object();
-    json_add_text(o, "position", vca_format_position(p).c_str());
+    json_add_text(o, "position", vca_line_text(l.x1, l.y1, l.x2, l.y2, m->width, m->height).c_str());
     json_add_int(o, "direction", l.direction);
     json_object_array_add(lines, o);
   }

@@ -39,13 +39,29 @@ void log_channel_setting(int32_t param, int chn) {
 
 void forward_channel(IpcCode code, int32_t chn, ErrMode err) { ipc_request(on_video_ipc_callback, code, chn, err); }
 
-void forward_json_channel(const char* text, const char* key, IpcCode code, ErrMode err) {
+namespace {
+// The channel (0..63) of a JSON request {"<key>": channel}, or -1.
+int json_channel(const char* text, const char* key) {
   JsonPtr req = json_parse(text);
   const JsonRule rule[] = {{key, true, JsonType::kInt, 0, video::kChannels - 1}};
-  if (!req || !json_check(req.get(), rule)) return;
-  int chn = 0;
+  int chn = -1;
+  if (!req || !json_check(req.get(), rule)) return -1;
   json_get_int(req.get(), key, &chn);
-  forward_channel(code, chn, err);
+  return chn;
+}
+}  // namespace
+
+void forward_json_channel(const char* text, const char* key, IpcCode code, ErrMode err) {
+  int chn = json_channel(text, key);
+  if (chn >= 0) forward_channel(code, chn, err);
+}
+
+void forward_json_channel_or_error(const char* text, const char* key, IpcCode code, ErrMode err) {
+  int chn = json_channel(text, key);
+  if (chn < 0)
+    cgi_error_to_webserver(err);
+  else
+    forward_channel(code, chn, err);
 }
 
 void forward_fields(const char* text, Fields fields, size_t size, IpcCode code, ErrMode err) {

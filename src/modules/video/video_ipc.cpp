@@ -6,6 +6,7 @@
 
 #include "common/fields.h"
 #include "common/reply.h"
+#include "modules/video/lpr_handlers.h"
 #include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 #include "proto/vca_proto.h"
@@ -60,7 +61,9 @@ void on_check_fisheye_info_cb(const IpcReply& r) {
 const IpcReplyRoute kVideoReplies[] = {
     {reply_of(lpr::kReqIpcWildcardsGet), sizeof(lpr::PlateWildcards), on_get_ipc_anpr_wildcards_cb},
     result_row(kReqIpcWildcardsSet),
+    {reply_of(lpr::kReqIpcLine2Get), sizeof(lpr::IpcLine2), on_get_ipc_vca_line2_cb},
     result_row(kReqIpcLine2Set),
+    {reply_of(lpr::kReqIpcVcaSettings2Get), sizeof(lpr::IpcVcaSettings2), on_get_ipc_vca_settings2_cb},
     result_row(kReqIpcVcaSettings2Set),
     fields_row<kZoomFields>(kReqZoomState, sizeof(ZoomState)),
     res_row(kReqIpcRegionalSet),
@@ -96,6 +99,7 @@ const IpcReplyRoute kVideoReplies[] = {
     {reply_of(vca::kReqLineGet), sizeof(vca::LineCrossing), on_get_vca_line_cb},
     {reply_of(kReqVcaSettingsGet), sizeof(vca::AnalysisSettings), on_get_vca_settings_cb},
     {reply_of(vca::kReqLeftRemoveGet), sizeof(vca::LeftRemove), on_get_vca_leftremove_cb},
+    {reply_of(lpr::kReqAnprSettingsGet), sizeof(lpr::AnprSettings), on_get_anpr_settings_cb},
     {reply_of(kReqAnprSettingsSet), 4, on_anpr_result_cb},
     fields_row<kAnprSupportFields>(kReqAnprSupport, sizeof(AnprSupport)),
     {reply_of(kReqFisheyeInfo), sizeof(FisheyeInfo), on_check_fisheye_info_cb},

@@ -120,6 +120,8 @@ void forward_channel(IpcCode code, int32_t chn, ErrMode err);
 // Forwarded get of a JSON request {"<key>": channel}; a request without the
 // channel (0..63) gets no answer.
 void forward_json_channel(const char* text, const char* key, IpcCode code, ErrMode err);
+// As forward_json_channel; a request without the channel gets the error answer.
+void forward_json_channel_or_error(const char* text, const char* key, IpcCode code, ErrMode err);
 // Forwarded set: the request's fields into a zeroed record of `size` bytes
 // (bad input: no answer), sent and waited for.
 void forward_fields(const char* text, Fields fields, size_t size, IpcCode code, ErrMode err);

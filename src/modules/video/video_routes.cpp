@@ -1,4 +1,5 @@
 // Route table of the video module, in its registration order.
+#include "modules/video/lpr_handlers.h"
 #include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 
@@ -88,6 +89,10 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6176", on_get_snapshot_setting_params),
     ROUTE("/6177", on_set_snapshot_setting_params),
     ROUTE("/6178", on_set_snapshot_batch_setting),
+    ROUTE("/6179", on_get_anpr_mode_params),
+    ROUTE("/6180", on_set_anpr_mode_params),
+    ROUTE("/6181", on_get_anpr_settings),
+    ROUTE("/6182", on_set_anpr_settings),
     ROUTE("/6183", on_set_anpr_del_lpr_plate),
     ROUTE("/6184", on_set_anpr_add_lpr_plate),
     ROUTE("/6185", on_set_anpr_update_lpr_plate),
@@ -97,6 +102,10 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6189", on_get_ipc_zoom_state),
     ROUTE("/6190", on_get_ipc_anpr_wildcards),
     ROUTE("/6191", on_set_ipc_anpr_wildcards),
+    ROUTE("/6192", on_get_ipc_vca_line2),
+    ROUTE("/6193", on_set_ipc_vca_line2),
+    ROUTE("/6194", on_get_ipc_vca_settings2),
+    ROUTE("/6195", on_set_ipc_vca_settings2),
     ROUTE("/6196", on_cgi_check_fisheye_info),
     ROUTE("/6197", on_cgi_set_fisheye_info),
     ROUTE("/6198", on_cgi_set_privacy_edit),
