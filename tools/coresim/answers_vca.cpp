@@ -1,6 +1,6 @@
 // Simulated analytics cameras: every online camera of the camera network runs
-// the smart events and keeps the detection settings it is told, per event;
-// the camera on channel 3 has no analytics and refuses them. Channels without
+// the smart events and keeps the detection and people counting settings it is
+// told, per event; the camera on channel 3 has no analytics and refuses them. Channels without
 // a camera stay silent.
 #include <cstdio>
 #include <map>
@@ -9,6 +9,7 @@
 
 #include "answers_video.h"
 #include "coresim_registry.h"
+#include "proto/people_region_proto.h"
 #include "proto/vca_proto.h"
 #include "proto/video_proto.h"
 
@@ -22,6 +23,7 @@ struct VcaState {
   // (channel, set request code) -> settings last told.
   std::map<std::pair<int, int32_t>, Detection> settings;
   std::map<int, int32_t[kCounterLines]> counters;
+  std::map<int, pcnt::PeopleCount> people;
 };
 
 CoreCameraLink link_of(CoreDevice& dev, int chn) { return coresim_camera_link(dev, chn); }
@@ -61,6 +63,35 @@ Answer detection_set(IpcCode set) {
   });
 }
 
+// One line across the middle of a 1080p frame until the page sets others.
+pcnt::PeopleCount people_defaults() {
+  pcnt::PeopleCount p{};
+  p.width = 1920;
+  p.height = 1080;
+  p.osd_enable = 1;
+  p.osd_font_size = 1;
+  p.sensitivity = 5;
+  p.line_num = 1;
+  pcnt::PeopleLine& l = p.lines[0];
+  l.line_enable = 1;
+  l.show_cnt_enable = 1;
+  l.x1 = 480, l.y1 = 540, l.x2 = 1440, l.y2 = 540;
+  return p;
+}
+
+std::string people_get(VcaState& s, const CoreRequest&, int chn, bool analytics) {
+  auto it = s.people.find(chn);
+  pcnt::PeopleCount p = it != s.people.end() ? it->second : analytics ? people_defaults() : pcnt::PeopleCount{};
+  p.chnid = chn;
+  return bytes_of(p);
+}
+
+std::string people_set(VcaState& s, const CoreRequest& req, int chn, bool analytics) {
+  if (!analytics) return status_word(-1);
+  s.people[chn] = read_as<pcnt::PeopleCount>(req);
+  return status_word(0);
+}
+
 std::string support(VcaState&, const CoreRequest&, int, bool analytics) {
   video::VcaSupport v{};
   v.support = analytics ? 1 : 0;
@@ -98,6 +129,8 @@ const CoreAnswerTable kVcaAnswers{
     {video::kReqVcaTamperSet, detection_set(video::kReqVcaTamperSet), describe_channel},
     {video::kReqVcaLoiteringSet, detection_set(video::kReqVcaLoiteringSet), describe_channel},
     {video::kReqVcaHumanSet, detection_set(video::kReqVcaHumanSet), describe_channel},
+    {pcnt::kReqPeopleGet, for_camera(people_get), describe_channel},
+    {video::kReqVcaPeopleSet, for_camera(people_set), describe_channel},
     {video::kReqVcaSupport, for_camera(support), describe_channel},
     {video::kReqVcaClearCount, for_camera(clear_count), describe_channel},
     {vca::kReqSmartEventsChanged, silent<VcaState>([](VcaState&, const CoreRequest&) {}), describe_mask},
