@@ -22,7 +22,8 @@ struct RegionalState {
   std::map<int, RegionalCount> cameras;  // settings last told, per channel
 };
 
-// Out of the box: whole-frame object boxes, four regions off, counting all week.
+// Out of the box: person-sized object boxes, four regions off, counting all
+// day on the seven days.
 RegionalCount defaults() {
   RegionalCount r{};
   r.sensitivity = 5;
@@ -37,43 +38,41 @@ RegionalCount defaults() {
   return r;
 }
 
-// Runs fn for an online camera with analytics; -1 for the plain camera.
+int32_t channel_of_get(const CoreRequest& req) { return read_as<int32_t>(req); }
+int32_t channel_of_set(const CoreRequest& req) { return read_as<RegionalCount>(req).chnid; }
+
+// Runs fn(state, req, chn, analytics) for an online camera; silence otherwise.
 template <class Fn>
-Answer for_camera(Fn fn) {
-  return [fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
+Answer for_camera(int32_t (*channel_of)(const CoreRequest&), Fn fn) {
+  return [channel_of, fn](CoreDevice& dev, const CoreRequest& req) -> std::vector<CoreReply> {
     std::lock_guard<std::mutex> lock(dev.mu);
-    int chn = req.code == video::kReqIpcRegionalSet ? read_as<RegionalCount>(req).chnid : read_as<int32_t>(req);
+    int chn = channel_of(req);
     if (coresim_camera_link(dev, chn) != CoreCameraLink::kOnline) return {};
-    if (chn == kPlainCamera) {
-      RegionalCount none{};
-      none.result = kNotSupported;
-      none.chnid = chn;
-      return {reply_to(req, req.code == video::kReqIpcRegionalSet ? status_word(kNotSupported) : bytes_of(none))};
-    }
-    return {reply_to(req, fn(dev.part<RegionalState>(), req, chn))};
+    return {reply_to(req, fn(dev.part<RegionalState>(), req, chn, chn != kPlainCamera))};
   };
 }
 
-std::string regional_get(RegionalState& s, const CoreRequest&, int chn) {
+std::string regional_get(RegionalState& s, const CoreRequest&, int chn, bool analytics) {
   auto it = s.cameras.find(chn);
-  RegionalCount r = it != s.cameras.end() ? it->second : defaults();
-  r.result = 0;
+  RegionalCount r = !analytics ? RegionalCount{} : it != s.cameras.end() ? it->second : defaults();
+  r.result = analytics ? 0 : kNotSupported;
   r.chnid = chn;
   return bytes_of(r);
 }
 
-std::string regional_set(RegionalState& s, const CoreRequest& req, int chn) {
+std::string regional_set(RegionalState& s, const CoreRequest& req, int chn, bool analytics) {
+  if (!analytics) return status_word(kNotSupported);
   s.cameras[chn] = read_as<RegionalCount>(req);
   return status_word(0);
 }
 
-std::string describe_channel(const CoreRequest& req) { return "channel " + std::to_string(read_as<int32_t>(req)); }
-std::string describe_set(const CoreRequest& req) {
-  return "channel " + std::to_string(read_as<RegionalCount>(req).chnid);
+template <int32_t (*ChannelOf)(const CoreRequest&)>
+std::string describe(const CoreRequest& req) {
+  return "channel " + std::to_string(ChannelOf(req));
 }
 
 const CoreAnswerTable kPeopleRegionAnswers{
-    {pcnt::kReqRegionalGet, for_camera(regional_get), describe_channel},
-    {video::kReqIpcRegionalSet, for_camera(regional_set), describe_set},
+    {pcnt::kReqRegionalGet, for_camera(channel_of_get, regional_get), describe<channel_of_get>},
+    {video::kReqIpcRegionalSet, for_camera(channel_of_set, regional_set), describe<channel_of_set>},
 };
 }  // namespace
