@@ -1,7 +1,7 @@
 // Simulated analytics cameras: every online camera of the camera network runs
 // the smart events and keeps the detection and people counting settings it is
-// told, per event; the camera on channel 3 has no analytics and refuses them. Channels without
-// a camera stay silent.
+// told, per event; the camera on channel 3 has no analytics and refuses them.
+// Channels without a camera stay silent.
 #include <cstdio>
 #include <map>
 #include <string>
