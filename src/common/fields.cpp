@@ -31,6 +31,8 @@ bool fits(const Field& f, int64_t n) {
   switch (f.type) {
     case FieldType::kU8:
       return n >= 0 && n <= UINT8_MAX;
+    case FieldType::kI8:
+      return n >= INT8_MIN && n <= INT8_MAX;
     case FieldType::kI16:
       return n >= INT16_MIN && n <= INT16_MAX;
     case FieldType::kU16:
@@ -59,6 +61,8 @@ int64_t load_int(const void* rec, const Field& f) {
   switch (f.type) {
     case FieldType::kU8:
       return load<uint8_t>(rec, f);
+    case FieldType::kI8:
+      return load<int8_t>(rec, f);
     case FieldType::kI16:
       return load<int16_t>(rec, f);
     case FieldType::kU16:
@@ -76,6 +80,8 @@ void store_int(void* rec, const Field& f, int64_t n) {
   switch (f.type) {
     case FieldType::kU8:
       return store(rec, f, static_cast<uint8_t>(n));
+    case FieldType::kI8:
+      return store(rec, f, static_cast<int8_t>(n));
     case FieldType::kI16:
       return store(rec, f, static_cast<int16_t>(n));
     case FieldType::kU16:

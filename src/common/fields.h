@@ -21,7 +21,7 @@
 
 #include "common/json_util.h"
 
-enum class FieldType : uint8_t { kU8, kI16, kU16, kI32, kI64, kU64, kText };
+enum class FieldType : uint8_t { kU8, kI16, kU16, kI32, kI64, kU64, kText, kI8 };
 
 enum FieldFlag : uint8_t {
   kFieldRequired = 1,  // a set without it is refused
@@ -44,6 +44,7 @@ using Fields = std::span<const Field>;
 template <class T>
 constexpr FieldType field_type_of() {
   if constexpr (std::is_same_v<T, uint8_t>) return FieldType::kU8;
+  else if constexpr (std::is_same_v<T, int8_t>) return FieldType::kI8;
   else if constexpr (std::is_same_v<T, int16_t>) return FieldType::kI16;
   else if constexpr (std::is_same_v<T, uint16_t>) return FieldType::kU16;
   else if constexpr (std::is_same_v<T, int32_t>) return FieldType::kI32;

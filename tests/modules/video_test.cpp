@@ -451,7 +451,8 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6135", "on_set_vca_motion"}, {"/6136", "on_get_vca_tamper"}, {"/6137", "on_set_vca_tamper"},
       {"/6138", "on_get_vca_line"}, {"/6139", "on_set_vca_line"},
       {"/6140", "on_get_vca_loitering"}, {"/6141", "on_set_vca_loitering"}, {"/6142", "on_get_vca_human"},
-      {"/6143", "on_set_vca_human"}, {"/6146", "on_get_vca_settings"}, {"/6147", "on_set_vca_settings"},
+      {"/6143", "on_set_vca_human"}, {"/6144", "on_get_vca_people"}, {"/6145", "on_set_vca_people"},
+      {"/6146", "on_get_vca_settings"}, {"/6147", "on_set_vca_settings"},
       {"/6148", "on_get_smart_event_schedule"},
       {"/6149", "on_set_smart_event_schedule"}, {"/6150", "on_set_vca_allrtm_others"},
       {"/6151", "on_get_vca_common_para"},
@@ -476,6 +477,7 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6192", "on_get_ipc_vca_line2"}, {"/6193", "on_set_ipc_vca_line2"},
       {"/6194", "on_get_ipc_vca_settings2"}, {"/6195", "on_set_ipc_vca_settings2"}, {"/6196", "on_cgi_check_fisheye_info"},
       {"/6197", "on_cgi_set_fisheye_info"}, {"/6198", "on_cgi_set_privacy_edit"},
+      {"/6096", "on_cgi_get_ipc_regional_info"}, {"/6097", "on_cgi_set_ipc_regional_info"},
   });
   expect_codes({
       {kReqOsdChanged, 1007, 1000},       {kReqVideoLossChanged, 1402, 1000}, {kReqMotionChanged, 1403, 1000},
@@ -488,10 +490,10 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {kReqVcaSettingsGet, 3259, 3000},   {kReqVcaSupport, 3257, 1000},       {kReqAnprSettingsSet, 3290, 1000},
   });
   expect_replies(video_reply_table(), {
-      {6207, 228}, {6208, 4}, {6209, 628}, {6210, 4}, {6211, 356}, {6212, 4}, {6215, 12}, {6221, 4}, {8353, 4}, {8374, 4},
+      {6207, 228}, {6208, 4}, {6209, 628}, {6210, 4}, {6211, 356}, {6212, 4}, {6215, 12}, {6220, 28448}, {6221, 4}, {8353, 4}, {8374, 4},
       {7502, 2832}, {7503, 4}, {8206, 340}, {8210, 4}, {8211, 848}, {8213, 92}, {8215, 112},
       {8231, 4}, {8232, 20},
       {8244, 4}, {8245, 4}, {8246, 4}, {8247, 4}, {8248, 4}, {8249, 4}, {8250, 4}, {8254, 4}, {8260, 4}, {8261, 4},
-      {8269, 4}, {8257, 44}, {8237, 4480}, {8238, 4480}, {8239, 4480}, {8240, 4480}, {8242, 4480}, {8243, 4480}, {8241, 612}, {8259, 64}, {8268, 4468}, {8289, 5496}, {8290, 4}, {8293, 12}, {8373, 20},
+      {8269, 4}, {8257, 44}, {8237, 4480}, {8238, 4480}, {8239, 4480}, {8240, 4480}, {8242, 4480}, {8243, 4480}, {8253, 28072}, {8241, 612}, {8259, 64}, {8268, 4468}, {8289, 5496}, {8290, 4}, {8293, 12}, {8373, 20},
   });
 }

@@ -1,8 +1,8 @@
 // Simulated analytics cameras: every online camera of the camera network runs
-// the smart events and keeps the detection, line-crossing, left/removed-object
-// and analysis settings it is told; the camera on channel 3 has no analytics
-// and refuses them. Channels without a camera stay silent. Cameras draw on a
-// 1920 x 1080 frame.
+// the smart events and keeps the detection, line-crossing, left/removed-object,
+// analysis and people counting settings it is told; the camera on channel 3
+// has no analytics and refuses them. Channels without a camera stay silent.
+// Cameras draw on a 1920 x 1080 frame.
 #include <cstdio>
 #include <map>
 #include <string>
@@ -10,6 +10,7 @@
 
 #include "answers_video.h"
 #include "coresim_registry.h"
+#include "proto/people_region_proto.h"
 #include "proto/vca_proto.h"
 #include "proto/video_proto.h"
 
@@ -28,6 +29,7 @@ struct VcaState {
   std::map<int, vca::LineCrossing> lines;
   std::map<int, vca::LeftRemove> left_remove;
   std::map<int, vca::AnalysisSettings> analysis;
+  std::map<int, pcnt::PeopleCount> people;
 };
 
 CoreCameraLink link_of(CoreDevice& dev, int chn) { return coresim_camera_link(dev, chn); }
@@ -139,9 +141,29 @@ void take_analysis(vca::AnalysisSettings& kept, const vca::AnalysisSettings& tol
   kept.height = own.height;
 }
 
+// One line across the middle of a 1080p frame until the page sets others.
+pcnt::PeopleCount initial_people(bool analytics) {
+  pcnt::PeopleCount p{};
+  if (!analytics) return p;
+  p.width = 1920;
+  p.height = 1080;
+  p.osd_enable = 1;
+  p.osd_font_size = 1;
+  p.sensitivity = 5;
+  p.line_num = 1;
+  pcnt::PeopleLine& l = p.lines[0];
+  l.line_enable = 1;
+  l.show_cnt_enable = 1;
+  l.x1 = 480, l.y1 = 540, l.x2 = 1440, l.y2 = 540;
+  return p;
+}
+
+void take_people(pcnt::PeopleCount& kept, const pcnt::PeopleCount& told) { kept = told; }
+
 constexpr Kept<vca::LineCrossing> kLines{&VcaState::lines, initial_lines, take_lines};
 constexpr Kept<vca::LeftRemove> kLeftRemove{&VcaState::left_remove, initial_left_remove, take_left_remove};
 constexpr Kept<vca::AnalysisSettings> kAnalysis{&VcaState::analysis, initial_analysis, take_analysis};
+constexpr Kept<pcnt::PeopleCount> kPeople{&VcaState::people, initial_people, take_people};
 
 std::string support(VcaState&, const CoreRequest&, int, bool analytics) {
   video::VcaSupport v{};
@@ -186,6 +208,8 @@ const CoreAnswerTable kVcaAnswers{
     {video::kReqVcaLeftRemoveSet, kept_set(kLeftRemove), describe_channel},
     {video::kReqVcaSettingsGet, kept_get(kAnalysis), describe_channel},
     {video::kReqVcaSettingsSet, kept_set(kAnalysis), describe_channel},
+    {pcnt::kReqPeopleGet, kept_get(kPeople), describe_channel},
+    {video::kReqVcaPeopleSet, kept_set(kPeople), describe_channel},
     {video::kReqVcaSupport, for_camera(support), describe_channel},
     {video::kReqVcaClearCount, for_camera(clear_count), describe_channel},
     {vca::kReqSmartEventsChanged, silent<VcaState>([](VcaState&, const CoreRequest&) {}), describe_mask},

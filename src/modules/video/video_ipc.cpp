@@ -7,10 +7,12 @@
 #include "common/fields.h"
 #include "common/reply.h"
 #include "modules/video/lpr_handlers.h"
+#include "modules/video/people_region_handlers.h"
 #include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 #include "proto/vca_proto.h"
 #include "proto/lpr_proto.h"
+#include "proto/people_region_proto.h"
 #include "proto/video_proto.h"
 
 using namespace video;
@@ -66,6 +68,7 @@ const IpcReplyRoute kVideoReplies[] = {
     {reply_of(lpr::kReqIpcVcaSettings2Get), sizeof(lpr::IpcVcaSettings2), on_get_ipc_vca_settings2_cb},
     result_row(kReqIpcVcaSettings2Set),
     fields_row<kZoomFields>(kReqZoomState, sizeof(ZoomState)),
+    {reply_of(pcnt::kReqRegionalGet), sizeof(pcnt::RegionalCount), on_get_ipc_regional_info_cb},
     res_row(kReqIpcRegionalSet),
     res_row(kReqPrivacyEdit),
     res_row(kReqFisheyeInfoSet),
@@ -100,6 +103,7 @@ const IpcReplyRoute kVideoReplies[] = {
     {reply_of(kReqVcaSettingsGet), sizeof(vca::AnalysisSettings), on_get_vca_settings_cb},
     {reply_of(vca::kReqLeftRemoveGet), sizeof(vca::LeftRemove), on_get_vca_leftremove_cb},
     {reply_of(lpr::kReqAnprSettingsGet), sizeof(lpr::AnprSettings), on_get_anpr_settings_cb},
+    {reply_of(pcnt::kReqPeopleGet), sizeof(pcnt::PeopleCount), on_get_vca_people_cb},
     {reply_of(kReqAnprSettingsSet), 4, on_anpr_result_cb},
     fields_row<kAnprSupportFields>(kReqAnprSupport, sizeof(AnprSupport)),
     {reply_of(kReqFisheyeInfo), sizeof(FisheyeInfo), on_check_fisheye_info_cb},

@@ -1,5 +1,6 @@
 // Route table of the video module, in its registration order.
 #include "modules/video/lpr_handlers.h"
+#include "modules/video/people_region_handlers.h"
 #include "modules/video/vca_handlers.h"
 #include "modules/video/video_module.h"
 
@@ -59,6 +60,8 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6141", on_set_vca_loitering),
     ROUTE("/6142", on_get_vca_human),
     ROUTE("/6143", on_set_vca_human),
+    ROUTE("/6144", on_get_vca_people),
+    ROUTE("/6145", on_set_vca_people),
     ROUTE("/6146", on_get_vca_settings),
     ROUTE("/6147", on_set_vca_settings),
     ROUTE("/6148", on_get_smart_event_schedule),
@@ -109,6 +112,8 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6196", on_cgi_check_fisheye_info),
     ROUTE("/6197", on_cgi_set_fisheye_info),
     ROUTE("/6198", on_cgi_set_privacy_edit),
+    ROUTE("/6096", on_cgi_get_ipc_regional_info),
+    ROUTE("/6097", on_cgi_set_ipc_regional_info),
 };
 }  // namespace
 
