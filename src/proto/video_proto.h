@@ -28,6 +28,7 @@ inline constexpr IpcCode kReqExceptHttpChanged{3394};
 // Camera-side settings.
 inline constexpr IpcCode kReqCamPrivacyMasks{2502};
 inline constexpr IpcCode kReqModelType{2503};
+inline constexpr IpcCode kReqDelPrivacyMask{2508};
 inline constexpr IpcCode kReqPrivacyMask{2509};
 inline constexpr IpcCode kReqMotionMapGet{3206};
 inline constexpr IpcCode kReqMotionMapSet{3207};
@@ -195,6 +196,13 @@ struct MaskArea {
   char name[64];
 };
 static_assert(sizeof(MaskArea) == 96 && offsetof(MaskArea, name) == 32);
+
+// 2508: remove one area from a camera's masks.
+struct PrivacyMaskDel {
+  int32_t chan_id;
+  int32_t area_id;
+};
+static_assert(sizeof(PrivacyMaskDel) == 8 && offsetof(PrivacyMaskDel, area_id) == 4);
 
 // 2509: masks for the cameras of the listed channels.
 struct PrivacyMaskMsg {

@@ -257,6 +257,16 @@ TEST_F(VideoTest, PrivacyMaskMessageStaysInsideItsSlots) {
   EXPECT_EQ(occurrences(stored, "\"area_id\""), 64u * 24);
 }
 
+TEST_F(VideoTest, DeletePrivacyMaskSendsChannelAndAreaWithoutWaiting) {
+  EXPECT_EQ(call("/6173", R"({"chan_id":63,"area_id":24})"), kTextHead + "OK");
+  ASSERT_TRUE(daemon_.wait_requests(1));
+  ASSERT_EQ(work_codes(), std::vector<int32_t>{2508});
+  EXPECT_EQ(work()[0].payload, word(63) + word(24));
+  for (const char* bad : {R"({"chan_id":1,"area_id":25})", R"({"chan_id":64,"area_id":0})", R"({"area_id":1})", "{"})
+    EXPECT_EQ(call("/6173", bad), kJsonError) << bad;
+  EXPECT_EQ(work_codes().size(), 1u);
+}
+
 TEST_F(VideoTest, CameraPrivacyMasksAndModelType) {
   CamPrivacyMask cams[2]{};
   cams[0].id = 1;
@@ -464,7 +474,8 @@ TEST(VideoGolden, RoutesCodesWaitsAndReplies) {
       {"/6166", "on_get_videoloss_ptz_sche"}, {"/6167", "on_set_alarmin_ptz_sche"},
       {"/6168", "on_get_alarmin_ptz_sche"}, {"/6169", "on_get_alarmin_effective_sche"},
       {"/6170", "on_set_alarmin_effective_sche"}, {"/6171", "on_set_vca_leftremove"},
-      {"/6172", "on_get_vca_leftremove"}, {"/6174", "on_get_snapshot_schedule"},
+      {"/6172", "on_get_vca_leftremove"}, {"/6173", "on_delete_privacy_mask"},
+      {"/6174", "on_get_snapshot_schedule"},
       {"/6175", "on_set_snapshot_schedule"}, {"/6176", "on_get_snapshot_setting_params"},
       {"/6177", "on_set_snapshot_setting_params"}, {"/6178", "on_set_snapshot_batch_setting"},
       {"/6179", "on_get_anpr_mode_params"}, {"/6180", "on_set_anpr_mode_params"},

@@ -176,6 +176,14 @@ void privacy_mask_set(VideoState& s, const CoreRequest& req) {
   }
 }
 
+void privacy_mask_delete(VideoState& s, const CoreRequest& req) {
+  auto del = read_as<PrivacyMaskDel>(req);
+  Camera* c = s.camera(del.chan_id);
+  if (!c) return;
+  for (MaskArea& a : c->masks.area)
+    if (a.area_id == del.area_id) a = MaskArea{};
+}
+
 void camera_io_set(VideoState& s, const CoreRequest& req) {
   auto n = read_as<CamIoNotice>(req);
   if (Camera* c = s.camera(n.chn)) {
@@ -225,6 +233,7 @@ const CoreAnswerTable kVideoAnswers{
     {kReqMotionsChanged, notice([](VideoState&, const CoreRequest&) {}), {}},
     {kReqFullTimeScheduleCopy, notice([](VideoState&, const CoreRequest&) {}), describe_channel},
     {kReqPrivacyMask, notice(privacy_mask_set), {}},
+    {kReqDelPrivacyMask, notice(privacy_mask_delete), {}},
     {kReqCamIoSet, notice(camera_io_set), {}},
     {kReqVolumeSet, notice(volume_set), {}},
     {kReqOsdChanged, notice([](VideoState&, const CoreRequest&) {}), describe_channel},

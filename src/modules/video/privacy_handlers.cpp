@@ -140,6 +140,20 @@ void on_set_privacy_mask(char* text) {
   answer_ok();
 }
 
+void on_delete_privacy_mask(char* text) {
+  static constexpr Field kDelFields[] = {
+      FIELD_REQ(PrivacyMaskDel, chan_id, "chan_id", 0, kChannels - 1),
+      FIELD_REQ(PrivacyMaskDel, area_id, "area_id", 0, 24),
+  };
+  PrivacyMaskDel del{};
+  if (!fields_parse(text, &del, kDelFields)) {
+    cgi_error_to_webserver(ErrMode::kJson);
+    return;
+  }
+  ipc_send(on_video_ipc_callback, kReqDelPrivacyMask, del);
+  answer_ok();
+}
+
 void on_get_privacy_mask_ovf(char* text) { forward_json_channel(text, "id", kReqCamPrivacyMasks, ErrMode::kText); }
 
 void on_get_ipc_model_type(char* text) { forward_json_channel(text, "id", kReqModelType, ErrMode::kText); }

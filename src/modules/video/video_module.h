@@ -39,6 +39,7 @@ void on_set_videolost_schedule(char* text);
 void on_get_privacy_masks(char* text);
 void on_set_privacy_mask(char* text);
 void on_get_privacy_mask_ovf(char* text);
+void on_delete_privacy_mask(char* text);
 void on_get_ipc_model_type(char* text);
 // Exceptions
 void on_get_exception(char* text);

@@ -87,6 +87,7 @@ constexpr RouteDef kVideoRoutes[] = {
     ROUTE("/6170", on_set_alarmin_effective_sche),
     ROUTE("/6171", on_set_vca_leftremove),
     ROUTE("/6172", on_get_vca_leftremove),
+    ROUTE("/6173", on_delete_privacy_mask),
     ROUTE("/6174", on_get_snapshot_schedule),
     ROUTE("/6175", on_set_snapshot_schedule),
     ROUTE("/6176", on_get_snapshot_setting_params),
