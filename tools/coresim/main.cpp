@@ -9,6 +9,7 @@
 
 #include "base/paths.h"
 #include "base/paths_maint.h"
+#include "answers_system.h"
 #include "coresim_server.h"
 #include "proto/p2p_proto.h"
 #include "relay.h"
@@ -69,7 +70,10 @@ int main(int argc, char** argv) {
     fprintf(stderr, "coresim: %s\n", sim.error().c_str());
     return 1;
   }
-  if (!quiet) fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+  if (!quiet) {
+    fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+    fprintf(stderr, "coresim: the e-mail sign-in link \"/1018\" takes the query token=%s\n", kCoreMailDemoToken);
+  }
   // The web pages learn from this marker that the daemon runs (again, after a reboot).
   if (FILE* marker = fopen(dev_path(devpaths::kCoreRunning).c_str(), "a")) fclose(marker);
   // Without the relay the simulator still serves: the P2P test answers 3.
