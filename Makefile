@@ -11,6 +11,26 @@ CMAKE_FLAGS ?=
 
 all: build
 
+# Quieter builds: no "Entering directory" lines from the make that CMake runs.
+MAKEFLAGS += --no-print-directory
+
+.PHONY: help routes-doc
+help:
+	@echo "make build        install missing Debian packages (scripts/bootstrap), build into $(BUILD)/"
+	@echo "make test         everything CI runs: sanitizer build and its tests, 10 s per fuzz target,"
+	@echo "                  the sample requests through lighttpd, then every test of $(BUILD)/"
+	@echo "make test-fast    the tests of $(BUILD)/ only"
+	@echo "make demo         serve webcgi and the developer console on http://127.0.0.1:8080/ (Ctrl-C stops)"
+	@echo "make demo-check   the sample requests of scripts/demo against a temporary root"
+	@echo "make bench        latency against a minimal C CGI program (wrk, nvrbench)"
+	@echo "make fuzz         each libFuzzer target for FUZZ_SECONDS (default 60)"
+	@echo "make routes-doc   render the route reference docs/routes.md from webcgi --routes"
+	@echo "make bootstrap    install the missing Debian packages only"
+	@echo "make clean        remove the build directories"
+
+routes-doc: build
+	NVR_BUILD=$(BUILD) scripts/routes-doc
+
 bootstrap:
 	@scripts/bootstrap
 
@@ -47,8 +67,11 @@ test: build build-asan build-fuzz
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Run directly (no shell between make and the script), so that Ctrl-C, which
+# the script answers with a clean stop, leaves no make error line.
+demo: export NVR_BUILD = $(BUILD)
 demo: build
-	NVR_BUILD=$(BUILD) scripts/demo
+	@scripts/demo
 
 demo-check: build
 	NVR_BUILD=$(BUILD) scripts/demo --check

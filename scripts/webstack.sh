@@ -113,10 +113,15 @@ ws_start() {
 
   mkdir -p "$WS_STATE/cgi-bin"
   ln -sfn "$WS_BIN/webcgi" "$WS_STATE/cgi-bin/webcgi"
+  # The developer console: its page at the server's root, its companion CGI.
+  ln -sfn "$WS_TOP/scripts/console.cgi" "$WS_STATE/cgi-bin/console"
+  cp "$WS_TOP/web/console.html" "$WS_ROOT/opt/app/www/index.html" || ws_die "cannot copy the console page"
+  : >"$WS_STATE/coresim.jsonl"
 
   if ws_have coresim; then
     rm -f "$WS_ROOT/var/run/kvsocket"
-    "$WS_BIN/coresim" --root "$WS_ROOT" --log "$WS_STATE/coresim.log" 2>>"$WS_STATE/coresim.log" &
+    "$WS_BIN/coresim" --root "$WS_ROOT" --log "$WS_STATE/coresim.log" --json-log "$WS_STATE/coresim.jsonl" \
+      2>>"$WS_STATE/coresim.log" &
     WS_CORESIM_PID=$!
     local i
     for i in $(seq 1 100); do

@@ -2,6 +2,8 @@
 // route table. A module defines its WebModule object under the name below
 // (WEB_MODULE); one that is not linked in is null here, which the route
 // tests refuse.
+#include <cstdio>
+#include <iterator>
 #include <vector>
 
 #include "cgi/dispatchreq.h"
@@ -37,12 +39,26 @@ int WebModuleCount() { return static_cast<int>(sizeof kModuleOrder / sizeof kMod
 
 const WebModule* WebModuleAt(int i) { return i >= 0 && i < WebModuleCount() ? kModuleOrder[i] : nullptr; }
 
+const char* form_name(Form f) {
+  static const char* const kNames[] = {"?", "none", "text", "json", "query", "upload", "download", "redirect"};
+  auto i = static_cast<size_t>(f);
+  return i < std::size(kNames) ? kNames[i] : "?";
+}
+
 int ListWebRoutes(FILE* out) {
   int n = 0;
   for (const WebModule* m : kModuleOrder) {
     if (!m || !m->defs) continue;
-    for (int i = 0; i < m->count; ++i, ++n)
-      fprintf(out, "%s\t%s\t%s\n", m->defs[i].path, m->name, m->defs[i].name);
+    for (int i = 0; i < m->count; ++i, ++n) {
+      const RouteFacts& f = m->facts[i];
+      fprintf(out, "%s\t%s\t%s\t%s\t%s\t", m->defs[i].path, m->name, m->defs[i].name, form_name(f.in),
+              form_name(f.out));
+      if (f.code_count == 0) fputc('-', out);
+      // Waits are counted in 40 ms polls.
+      for (int c = 0; c < f.code_count && c < kRouteMaxCodes; ++c)
+        fprintf(out, "%s%d/%ds", c ? " " : "", f.codes[c].code, f.codes[c].polls / 25);
+      fputc('\n', out);
+    }
   }
   return n;
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +35,9 @@ Request get(const std::string& route, const std::string& query = "") { return {"
 Request post(const std::string& route, const std::string& type, const std::string& body) {
   return {"POST", route, "", type, body};
 }
+
+// An extra_env value that removes the variable instead.
+const char kUnsetEnv[] = "\x01unset";
 
 struct Answer {
   int exit_status = -1;  // -1 when the program did not exit normally
@@ -86,6 +90,7 @@ Answer run_webcgi(const TestRoot& root, const Request& req) {
   if (!req.content_type.empty()) env["CONTENT_TYPE"] = req.content_type;
   if (req.method != "GET") env["CONTENT_LENGTH"] = std::to_string(req.body.size());
   for (const auto& [k, v] : req.extra_env) env[k] = v;
+  std::erase_if(env, [](const auto& kv) { return kv.second == kUnsetEnv; });
 
   std::vector<std::string> env_text;
   for (const auto& [k, v] : env) env_text.push_back(k + "=" + v);
@@ -160,6 +165,24 @@ TEST_F(WebcgiProcess, RequestsThatReachNoHandlerWriteNothingAndExitZero) {
     EXPECT_EQ(a.exit_status, 0) << describe(r) << " signal " << a.signal << "\n" << a.err;
     EXPECT_EQ(a.out, "") << describe(r);
   }
+}
+
+// Off the recorder an empty root is the host's own /mnt/nand: refused before any work.
+TEST_F(WebcgiProcess, HostBuildWithoutRootRefusesAndTouchesNoHostFile) {
+  const char* host_files[] = {"/mnt/nand/app/kvdb.db", "/mnt/nand/cgi_log.txt", "/tmp/cgilockfile", "/mnt/nand"};
+  std::vector<bool> existed;
+  for (const char* f : host_files) existed.push_back(fs::exists(f));
+  for (const char* root : {kUnsetEnv, ""}) {
+    for (Request r : {post("/6109", "application/x-www-form-urlencoded", "1"), get("/6100"), get("/1022")}) {
+      r.extra_env = {{"NVR_ROOT", root}};
+      Answer a = run_webcgi(root_, r);
+      EXPECT_EQ(a.exit_status, 2) << describe(r);
+      EXPECT_EQ(a.out, "") << describe(r);
+      EXPECT_NE(a.err.find("NVR_ROOT"), std::string::npos) << a.err;
+      EXPECT_EQ(std::count(a.err.begin(), a.err.end(), '\n'), 1) << a.err;
+    }
+  }
+  for (size_t i = 0; i < std::size(host_files); ++i) EXPECT_EQ(fs::exists(host_files[i]), existed[i]) << host_files[i];
 }
 
 TEST_F(WebcgiProcess, SoftwareVersionAnswersByGetAndPost) {

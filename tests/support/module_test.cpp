@@ -81,7 +81,7 @@ void expect_module_routes(const char* module, std::initializer_list<GoldenRoute>
     EXPECT_STREQ(m->routes[i].path, g.path);
     const WebRes* found = FindWebRes(g.path);
     ASSERT_NE(found, nullptr) << g.path << " is not registered";
-    EXPECT_EQ(found->handler, m->defs[i].handler) << g.path;
+    EXPECT_EQ(found->handler, m->routes[i].handler) << g.path;
     ++i;
   }
 }

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -239,4 +240,26 @@ TEST(CoreSimLifeTest, ProgramStopsCleanlyOnTermAndOnInterrupt) {
 
 TEST(CoreSimRegistry, EveryCodeHasOneAnswerTable) {
   EXPECT_EQ(coresim_codes_answered_twice(), std::vector<int32_t>{});
+}
+
+// The developer console's log: one JSON line per request, the fields decoded
+// where the record is known, the first bytes in hex where it is not.
+TEST(CoreSimJsonLog, OneLinePerRequestDecodedWhereKnown) {
+  TestRoot root;
+  FILE* json = fopen(root.path("/requests.jsonl").c_str(), "a");
+  ASSERT_NE(json, nullptr);
+  CoreSim sim;
+  sim.set_json_log(json);
+  ASSERT_EQ(sim.start(), 0) << sim.error();
+  ipc_send(ignore_reply, IpcCode{3485}, op_log(204, 919, 3));
+  ipc_send(ignore_reply, IpcCode{1234}, "abc");
+  ASSERT_TRUE(eventually([&] { return sim.requests_seen() == 2; }));
+  sim.stop();
+  fclose(json);
+  std::string log = root.read_file("/requests.jsonl");
+  ASSERT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+  EXPECT_NE(log.find(R"("code":3485,"size":680,"reply":0,"replies":0,"known":true,"fields":"main 4 sub 204 param 919 ch 3)"),
+            std::string::npos) << log;
+  EXPECT_NE(log.find(R"("code":1234,"size":4,"reply":0,"replies":0,"known":false,"payload":"61626300"})"),
+            std::string::npos) << log;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <deque>
 #include <vector>
@@ -141,11 +143,47 @@ TEST(ModuleList, WebcgiListsEveryRouteWithItsModuleAndHandler) {
   while (fgets(line, sizeof line, p)) lines.push_back(line);
   EXPECT_EQ(pclose(p), 0);
   ASSERT_EQ(lines.size(), static_cast<size_t>(kExpectedRoutes));
-  EXPECT_EQ(lines.front(), "/6100\tstorage\ton_get_disk_info\n");
-  EXPECT_EQ(lines.back(), "/6064\talarm\ton_set_alarm_in_actions\n");  // the alarm module comes last
+  EXPECT_EQ(lines.front(), "/6100\tstorage\ton_get_disk_info\tnone\tjson\t3433/40s\n");
+  // The alarm module comes last.
+  EXPECT_EQ(lines.back(), "/6064\talarm\ton_set_alarm_in_actions\tjson\ttext\t1404/40s 3485/40s\n");
   // Under a web server the words of a query never list the table.
   p = popen((std::string("GATEWAY_INTERFACE=CGI/1.1 REQUEST_METHOD=GET ") + NVR_BIN_DIR + "/webcgi --routes").c_str(), "r");
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(fgets(line, sizeof line, p), nullptr);
   pclose(p);
+}
+
+// The reference facts of route lines, from the route tables' literal values:
+// input, answer, request codes and their waits in seconds.
+TEST(ModuleList, RouteLinesCarryTheirReferenceFacts) {
+  struct Row {
+    const char* path;
+    const char* line;
+  } rows[] = {
+      {"/6102", "storage\ton_format_disk\ttext\ttext\t3434/600s"},
+      {"/6104", "storage\ton_create_raid\tjson\ttext\t3420/240s"},
+      {"/6108", "storage\ton_get_raid_mode\tnone\ttext\t-"},
+      {"/6012", "video\ton_set_movedetect_info\tjson\ttext\t1403/40s 3207/40s 3212/40s 3209/40s 3485/40s"},
+      {"/7001", "network\ton_set_time_info\tjson\ttext\t1701/240s 3485/40s"},
+      {"/4002", "stream\ton_get_playback_time\ttext\tjson\t1153/120s"},
+      {"/4013", "stream\ton_download_playback\tjson\tdownload\t1173/40s"},
+      {"/1018", "system\ton_user_login_from_mail\tquery\tredirect\t-"},
+      {"/1008", "system\ton_import_config\tupload\ttext\t3485/40s"},
+  };
+  char* buf = nullptr;
+  size_t size = 0;
+  FILE* out = open_memstream(&buf, &size);
+  ASSERT_NE(out, nullptr);
+  ListWebRoutes(out);
+  fclose(out);
+  std::string listing(buf, size);
+  free(buf);
+  for (const Row& r : rows)
+    EXPECT_NE(listing.find(std::string(r.path) + "\t" + r.line + "\n"), std::string::npos) << r.path;
+  // Every route line says what it takes and answers.
+  EXPECT_EQ(listing.find("\t?\t"), std::string::npos) << "a route line without its facts";
+
+  // A route line with only a path and a handler still compiles, facts unset.
+  constexpr RouteDef bare = ROUTE("/1", record_handler);
+  static_assert(bare.facts.in == Form::kUnset && bare.facts.code_count == 0);
 }

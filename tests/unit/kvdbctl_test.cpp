@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -135,3 +136,16 @@ TEST_F(KvdbctlTest, BadLoadsChangeNothing) {
 }
 
 }  // namespace
+
+// "rows" prints every row of both databases as TABLE<TAB>JSON, so that a diff of
+// two runs shows exactly the rows a request changed.
+TEST_F(KvdbctlTest, RowsListEveryRowOneLineEach) {
+  ASSERT_EQ(kvdbctl("init").rc, 0);
+  ToolRun before = kvdbctl("rows");
+  ASSERT_EQ(before.rc, 0) << before.err;
+  EXPECT_NE(before.out.find("params\t{\"key\":\"raidmode\",\"value\":\"0\"}\n"), std::string::npos);
+  ASSERT_EQ(kvdbctl("set raidmode 1").rc, 0);
+  ToolRun after = kvdbctl("rows");
+  EXPECT_NE(after.out.find("params\t{\"key\":\"raidmode\",\"value\":\"1\"}\n"), std::string::npos);
+  EXPECT_EQ(std::count(after.out.begin(), after.out.end(), '\n'), std::count(before.out.begin(), before.out.end(), '\n'));
+}

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
 #include "base/paths.h"
+#include "common/json_util.h"
 
 namespace {
 bool make_addr(const std::string& path, sockaddr_un* addr) {
@@ -154,19 +156,51 @@ void CoreSim::serve(Conn* c, int id) {
 
 void CoreSim::log_request(int id, const KvSockHeader& h, const CoreRequest& req, const CoreAnswerRow* row,
                           const std::vector<CoreReply>& replies) {
-  if (!log_) return;
-  std::string line = "coresim: conn " + std::to_string(id) + " seq " + std::to_string(h.seq) + " code " +
-                     std::to_string(h.code) + " size " + std::to_string(h.size);
-  if (!row) {
-    line += " -> unknown, silent";
-  } else if (replies.empty()) {
-    line += " -> silent";
-  } else {
-    line += " -> " + std::to_string(replies.front().code);
-    if (replies.size() > 1) line += " x" + std::to_string(replies.size());
+  if (!log_ && !json_log_) return;
+  std::string fields = row && row->describe ? row->describe(req) : "";
+  if (log_) {
+    std::string line = "coresim: conn " + std::to_string(id) + " seq " + std::to_string(h.seq) + " code " +
+                       std::to_string(h.code) + " size " + std::to_string(h.size);
+    if (!row) {
+      line += " -> unknown, silent";
+    } else if (replies.empty()) {
+      line += " -> silent";
+    } else {
+      line += " -> " + std::to_string(replies.front().code);
+      if (replies.size() > 1) line += " x" + std::to_string(replies.size());
+    }
+    if (!fields.empty()) line += " (" + fields + ")";
+    line += "\n";
+    fputs(line.c_str(), log_);  // one call: lines of concurrent connections stay whole
+    fflush(log_);
   }
-  if (row && row->describe) line += " (" + row->describe(req) + ")";
-  line += "\n";
-  fputs(line.c_str(), log_);  // one call: lines of concurrent connections stay whole
-  fflush(log_);
+  if (json_log_) {
+    JsonPtr j(json_object_new_object());
+    json_add_int(j.get(), "time_ms", std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::system_clock::now().time_since_epoch()).count());
+    json_add_int(j.get(), "conn", id);
+    json_add_int(j.get(), "seq", h.seq);
+    json_add_int(j.get(), "code", h.code);
+    json_add_int(j.get(), "size", h.size);
+    json_add_int(j.get(), "reply", replies.empty() ? 0 : replies.front().code);
+    json_add_int(j.get(), "replies", static_cast<int64_t>(replies.size()));
+    json_object_object_add(j.get(), "known", json_object_new_boolean(row != nullptr));
+    if (!fields.empty()) {
+      json_object_object_add(j.get(), "fields", json_object_new_string(fields.c_str()));
+    } else {
+      // An undecoded record: its first bytes in hex.
+      static const char kHex[] = "0123456789abcdef";
+      std::string hex;
+      for (size_t i = 0; i < req.payload.size() && i < 64; ++i) {
+        auto b = static_cast<unsigned char>(req.payload[i]);
+        hex += kHex[b >> 4];
+        hex += kHex[b & 15];
+      }
+      json_object_object_add(j.get(), "payload", json_object_new_string(hex.c_str()));
+    }
+    std::string line = json_object_to_json_string_ext(j.get(), JSON_C_TO_STRING_PLAIN);
+    line += "\n";
+    fputs(line.c_str(), json_log_);
+    fflush(json_log_);
+  }
 }

@@ -27,6 +27,10 @@ class CoreSim {
   // Closes every connection, joins every thread, removes the socket.
   void stop();
 
+  // The same requests as JSON lines for the developer console (null: none):
+  // {"time_ms","conn","seq","code","size","reply","replies","known","fields"|"payload"}.
+  void set_json_log(FILE* f) { json_log_ = f; }
+
   const std::string& error() const { return error_; }
   const std::string& socket_path() const { return path_; }
   CoreDevice& device() { return device_; }
@@ -45,6 +49,7 @@ class CoreSim {
   void reap_locked(bool all);
 
   FILE* log_;
+  FILE* json_log_ = nullptr;
   std::string path_;
   std::string error_;
   int listen_fd_ = -1;

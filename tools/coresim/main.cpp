@@ -1,6 +1,7 @@
-// coresim [--root DIR] [--log FILE] [--quiet] [--relay PORT]: the core daemon
-// simulator, with the stand-in P2P relay on 127.0.0.1:PORT (default 9999, the
-// relay port of the recorder; 0: none).
+// coresim [--root DIR] [--log FILE] [--json-log FILE] [--quiet] [--relay PORT]:
+// the core daemon simulator, with the stand-in P2P relay on 127.0.0.1:PORT
+// (default 9999, the relay port of the recorder; 0: none). --json-log adds one
+// JSON line per request for the developer console.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,19 +9,21 @@
 
 #include "base/paths.h"
 #include "base/paths_maint.h"
+#include "answers_system.h"
 #include "coresim_server.h"
 #include "proto/p2p_proto.h"
 #include "relay.h"
 
 namespace {
 int usage() {
-  fputs("usage: coresim [--root DIR] [--log FILE] [--quiet] [--relay PORT]\n", stderr);
+  fputs("usage: coresim [--root DIR] [--log FILE] [--json-log FILE] [--quiet] [--relay PORT]\n", stderr);
   return 2;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   const char* log_path = nullptr;
+  const char* json_log_path = nullptr;
   bool quiet = false;
   int relay_port = p2p::kRelayPort;
   for (int i = 1; i < argc; ++i) {
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
       setenv("NVR_ROOT", argv[++i], 1);
     } else if (!strcmp(argv[i], "--log") && i + 1 < argc) {
       log_path = argv[++i];
+    } else if (!strcmp(argv[i], "--json-log") && i + 1 < argc) {
+      json_log_path = argv[++i];
     } else if (!strcmp(argv[i], "--relay") && i + 1 < argc) {
       char* end = nullptr;
       long v = strtol(argv[++i], &end, 10);
@@ -54,12 +59,21 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  FILE* json_log = nullptr;
+  if (json_log_path && !(json_log = fopen(json_log_path, "a"))) {
+    perror(json_log_path);
+    return 1;
+  }
   CoreSim sim(log);
+  sim.set_json_log(json_log);
   if (sim.start() != 0) {
     fprintf(stderr, "coresim: %s\n", sim.error().c_str());
     return 1;
   }
-  if (!quiet) fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+  if (!quiet) {
+    fprintf(stderr, "coresim: listening on %s\n", sim.socket_path().c_str());
+    fprintf(stderr, "coresim: the e-mail sign-in link \"/1018\" takes the query token=%s\n", kCoreMailDemoToken);
+  }
   // The web pages learn from this marker that the daemon runs (again, after a reboot).
   if (FILE* marker = fopen(dev_path(devpaths::kCoreRunning).c_str(), "a")) fclose(marker);
   // Without the relay the simulator still serves: the P2P test answers 3.
@@ -74,5 +88,6 @@ int main(int argc, char** argv) {
   sim.stop();
   if (!quiet) fprintf(stderr, "coresim: stopped by signal %d\n", sig);
   if (log && log != stderr) fclose(log);
+  if (json_log) fclose(json_log);
   return 0;
 }

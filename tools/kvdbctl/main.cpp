@@ -28,6 +28,8 @@ const char kUsage[] =
     "  set KEY VALUE                 store a parameter\n"
     "  tables                        list tables: name, family, rows\n"
     "  dump TABLE                    print a table as JSON\n"
+    "  rows                          every row of every table, one line each: TABLE<TAB>JSON\n"
+    "                                (without --db: kvdb.db and anpr.db; made for diffs)\n"
     "  load TABLE FILE|- [--family NAME]\n"
     "                                replace a table's rows from JSON (a dump, or an array of rows)\n";
 
@@ -90,16 +92,22 @@ int cmd_set(const Options& o) {
   return 0;
 }
 
-int cmd_tables(const Options& o) {
-  kvdb::Txn t(o.db ? o.db : devpaths::kKvdb, kvdb::Txn::kRead);
-  if (!t.ok()) return fail("cannot open database");
+// The record tables of an open database, by name.
+bool table_names(kvdb::Txn& t, std::vector<std::string>* names) {
   sqlite3_stmt* s = nullptr;
   if (sqlite3_prepare_v2(t.db(), "SELECT name FROM sqlite_master WHERE type='table' AND name!='kv_tables' ORDER BY name",
                          -1, &s, nullptr) != SQLITE_OK)
-    return fail(sqlite3_errmsg(t.db()));
-  std::vector<std::string> names;
-  while (sqlite3_step(s) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    return false;
+  while (sqlite3_step(s) == SQLITE_ROW) names->emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
   sqlite3_finalize(s);
+  return true;
+}
+
+int cmd_tables(const Options& o) {
+  kvdb::Txn t(o.db ? o.db : devpaths::kKvdb, kvdb::Txn::kRead);
+  if (!t.ok()) return fail("cannot open database");
+  std::vector<std::string> names;
+  if (!table_names(t, &names)) return fail(sqlite3_errmsg(t.db()));
   for (const std::string& name : names) {
     const kvdb::Family* f = t.family_of_table(name.c_str());
     printf("%s\t%s\t%d\n", name.c_str(), f ? f->name : "-", f ? t.count(*f, name.c_str(), {}) : 0);
@@ -118,6 +126,28 @@ int cmd_dump(const Options& o) {
   JsonPtr j = dump_table(t, *f, table, &err);
   if (!j) return fail(err);
   printf("%s\n", json_object_to_json_string_ext(j.get(), JSON_C_TO_STRING_PRETTY | JSON_C_TO_STRING_NOSLASHESCAPE));
+  return 0;
+}
+
+int cmd_rows(const Options& o) {
+  std::vector<const char*> dbs = {devpaths::kKvdb, devpaths::kAnprDb};
+  if (o.db) dbs = {o.db};
+  for (const char* db : dbs) {
+    kvdb::Txn t(db, kvdb::Txn::kRead);
+    std::vector<std::string> names;
+    if (!t.ok() || !table_names(t, &names)) return fail(std::string("cannot read ") + dev_path(db));
+    for (const std::string& name : names) {
+      const kvdb::Family* f = t.family_of_table(name.c_str());
+      if (!f) continue;
+      std::string err;
+      JsonPtr j = dump_table(t, *f, name.c_str(), &err);
+      if (!j) return fail(err);
+      json_object* rows = json_object_object_get(j.get(), "rows");
+      for (size_t i = 0; rows && i < json_object_array_length(rows); ++i)
+        printf("%s\t%s\n", name.c_str(),
+               json_object_to_json_string_ext(json_object_array_get_idx(rows, i), JSON_C_TO_STRING_NOSLASHESCAPE));
+    }
+  }
   return 0;
 }
 
@@ -176,7 +206,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"init", 1, cmd_init}, {"get", 2, cmd_get},   {"set", 3, cmd_set},
-    {"tables", 1, cmd_tables}, {"dump", 2, cmd_dump}, {"load", 3, cmd_load},
+    {"tables", 1, cmd_tables}, {"dump", 2, cmd_dump}, {"rows", 1, cmd_rows}, {"load", 3, cmd_load},
 };
 
 }  // namespace
