@@ -23,6 +23,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <json-c/json.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -162,7 +164,7 @@ const std::string kText = "Content-type: text/plain\r\n\r\n";
 
 // One set request and the state it leaves when acknowledged.
 struct Write {
-  enum Kind { kDisk, kUser, kLossInfo, kLossSchedule, kCameraIo } kind;
+  enum Kind { kDisk, kUser, kLossInfo, kLossSchedule, kCameraIo, kLanguages } kind;
   int key;      // port, channel
   int value;    // tag stored
   std::string name;
@@ -197,6 +199,29 @@ Write camera_io_write(int chn, int tag) {
   return {Write::kCameraIo, chn, tag, "", {"/6091", b}};
 }
 
+// "/1001" replaces the web client's language list (a file, not the database).
+const char* const kLanguageCodes[] = {"en-US", "de-DE", "fr-FR", "ja-JP"};
+Write languages_write(int tag) {
+  const char* lan = kLanguageCodes[tag % 4];
+  std::string b = std::string(R"({"defaultLan":")") + lan + R"(","list":[)";
+  for (const char* code : kLanguageCodes)
+    b += std::string(code == kLanguageCodes[0] ? "" : ",") + R"({"value":")" + code + R"(","name":")" + code +
+         R"(","isDefault":)" + (code == lan ? "true" : "false") + "}";
+  for (int i = 0; i < 16; ++i)  // the list holds at least 19 languages
+    b += R"(,{"value":"x)" + std::to_string(i) + R"(","name":"x","isDefault":false})";
+  return {Write::kLanguages, 0, tag % 4, "", {"/1001", b + "]}"}};
+}
+
+// The default language of the live list; empty when it does not parse.
+std::string live_default_language() {
+  std::string text = slurp(dev_path(devpaths::kLanguages));
+  json_object* o = json_tokener_parse(text.c_str());
+  json_object* lan = nullptr;
+  std::string v = o && json_object_object_get_ex(o, "defaultLan", &lan) ? json_object_get_string(lan) : "";
+  json_object_put(o);
+  return v;
+}
+
 // The whole answer of an acknowledged write.
 bool acknowledged(Write* w, const std::string& out) {
   if (w->kind != Write::kUser) return out == kText + "OK";
@@ -229,6 +254,8 @@ bool present(const Write& w) {
       CameraIoRec r{};
       return read_cameraio(db, &r, w.key) == 0 && r.tri_actions == w.value;
     }
+    case Write::kLanguages:
+      return live_default_language() == kLanguageCodes[w.value];
   }
   return false;
 }
@@ -350,6 +377,7 @@ void writers_phase(int n) {
 void kill_phase(int rounds, int per_round) {
   std::mt19937 rng(29);
   int killed = 0, acked = 0, lost = 0, bad_integrity = 0, journals = 0, next_failed = 0, total = 0;
+  int staging = 0, bad_lists = 0;
   auto t0 = Clock::now();
   for (int r = 1; r <= rounds; ++r) {
     std::vector<Write> writes;
@@ -364,31 +392,40 @@ void kill_phase(int rounds, int per_round) {
           if (static_cast<int>(writes.size()) < per_round) writes.push_back(loss_schedule_write(i / 3 % 32, r % 3));
       }
     }
+    writes.back() = languages_write(r);
     Batch b = run_batch(writes, 0.5, 40, rng);
     total += static_cast<int>(writes.size());
     killed += b.killed;
     acked += b.acked;
     lost += b.lost;
     if (journal_left()) ++journals;
+    if (fs::exists(dev_path(devpaths::kLanguagesBak))) ++staging;
+    if (live_default_language().empty()) {
+      ++bad_lists;
+      fail("round " + std::to_string(r) + ": the live language list does not parse");
+    }
     std::string check = integrity();
     if (check != "ok") {
       ++bad_integrity;
       fail("round " + std::to_string(r) + ": integrity_check " + check);
     }
     // The next request after the killed ones: a write that must land.
-    Write next = camera_io_write(63, r);
-    Run run = call(next.req);
-    if (!acknowledged(&next, run.out) || !present(next)) {
-      ++next_failed;
-      fail("round " + std::to_string(r) + ": the next write was not served");
+    for (Write next : {camera_io_write(63, r), languages_write(r + 1)}) {
+      Run run = call(next.req);
+      if (!acknowledged(&next, run.out) || !present(next)) {
+        ++next_failed;
+        fail("round " + std::to_string(r) + ": the next write " + next.req.route + " was not served");
+      }
     }
+    if (fs::exists(dev_path(devpaths::kLanguagesBak))) fail("the next language write left the staging file");
   }
-  printf("kill -9  %d rounds of %d writers (/6101, /6091, /6016 + /6017 on shared rows), half killed at\n"
-         "         random within 40 ms: %d of %d killed, %d acknowledged, %d lost; integrity_check ok after\n"
-         "         %d of %d rounds; journal left by a killed writer after %d rounds, next request served\n"
-         "         after %d of %d; %.1f s\n",
-         rounds, per_round, killed, total, acked, lost, rounds - bad_integrity, rounds, journals, rounds - next_failed,
-         rounds, seconds_since(t0));
+  printf("kill -9  %d rounds of %d writers (/6101, /6091, /6016 + /6017 on shared rows, one /1001), half\n"
+         "         killed at random within 40 ms: %d of %d killed, %d acknowledged, %d lost;\n"
+         "         integrity_check ok after %d of %d rounds; database journal left after %d rounds;\n"
+         "         language list whole after %d of %d, its staging file left by a killed writer after %d\n"
+         "         (removed by the next write each time); next writes served after %d of %d; %.1f s\n",
+         rounds, per_round, killed, total, acked, lost, rounds - bad_integrity, rounds, journals, rounds - bad_lists,
+         rounds, staging, rounds - next_failed, rounds, seconds_since(t0));
 }
 
 // ---- phase 3: a daemon that misbehaves ----
