@@ -226,7 +226,10 @@ std::string live_default_language() {
 bool acknowledged(Write* w, const std::string& out) {
   if (w->kind != Write::kUser) return out == kText + "OK";
   if (out.rfind(kText + "id=", 0) != 0) return false;
-  w->user_id = atoi(out.c_str() + kText.size() + 3);
+  char* end = nullptr;
+  long id = strtol(out.c_str() + kText.size() + 3, &end, 10);
+  if (*end || id < 0 || id >= kMaxUsers) return false;
+  w->user_id = static_cast<int>(id);
   return true;
 }
 
@@ -281,8 +284,7 @@ bool journal_left() {
   return fs::exists(db + "-journal") || fs::exists(db + "-wal");
 }
 
-// Runs every write at once; kill_share of them get SIGKILL within kill_ms.
-// Returns the runs; ok[i] tells whether write i was acknowledged.
+// What a batch of writers did.
 struct Batch {
   int killed = 0;       // processes that SIGKILL ended
   int acked = 0;
@@ -290,6 +292,8 @@ struct Batch {
   int crashed = 0;      // ended by another signal, or exited non-zero
 };
 
+// Runs every write at once, kill_share of them get SIGKILL within kill_ms;
+// then every acknowledged write must be present.
 Batch run_batch(std::vector<Write>& writes, double kill_share, int kill_ms, std::mt19937& rng) {
   std::vector<Run> runs;
   runs.reserve(writes.size());
@@ -333,23 +337,14 @@ Batch run_batch(std::vector<Write>& writes, double kill_share, int kill_ms, std:
 void writers_phase(int n) {
   std::vector<Write> writes;
   int disks = 0, users = 0, pairs = 0;
-  for (int i = 0; static_cast<int>(writes.size()) < n; ++i) {
+  for (int i = 0; i < n; ++i) {
     switch (i % 4) {
-      case 0:
-        if (disks < kDiskPorts) writes.push_back(disk_write(disks++, 700 + i));
-        break;
-      case 1:
-        if (users < 30) writes.push_back(user_write("rw" + std::to_string(users++)));
-        break;
-      default:  // both pages of one channel, in the same instant
-        if (static_cast<int>(writes.size()) + 2 > n) break;
-        writes.push_back(loss_info_write(pairs, 500 + i));
-        writes.push_back(loss_schedule_write(pairs, 2));
-        ++pairs;
-        i += 1;
-        break;
+      case 0: writes.push_back(disk_write(disks++, 700 + i)); break;
+      case 1: writes.push_back(user_write("rw" + std::to_string(users++))); break;
+      // both pages of one channel, in the same instant
+      case 2: writes.push_back(loss_info_write(i / 4, 500 + i)); break;
+      default: writes.push_back(loss_schedule_write(i / 4, 2)); ++pairs;
     }
-    if (i > 10 * n) break;
   }
   std::mt19937 rng(1);
   auto t0 = Clock::now();
@@ -618,7 +613,7 @@ int main(int argc, char** argv) {
     };
     if (a == "--root" && i + 1 < argc) g_root = argv[++i];
     else if (a == "--bin" && i + 1 < argc) g_bin = argv[++i];
-    else if (a == "--writers") { if (!number(&writers)) return usage(); }
+    else if (a == "--writers") { if (!number(&writers) || writers > 4 * kDiskPorts) return usage(); }
     else if (a == "--rounds") { if (!number(&rounds)) return usage(); }
     else if (a == "--per-round") { if (!number(&per_round)) return usage(); }
     else if (a == "--smoke") smoke = true;
