@@ -8,6 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 .PHONY: all bootstrap build build-asan build-fuzz fuzz test test-fast test-asan demo demo-check bench clean
+.PHONY: reliability
 
 all: build
 
@@ -78,6 +79,10 @@ demo-check: build
 
 bench: build
 	NVR_BUILD=$(BUILD) scripts/bench
+
+# 100 writers at once, writers killed at random, a misbehaving daemon (make test runs its smoke).
+reliability: build
+	NVR_BUILD=$(BUILD) scripts/reliability
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

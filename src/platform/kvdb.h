@@ -208,6 +208,25 @@ class Txn {
   bool failed_ = false;
   bool done_ = false;
   bool kept_ = false;  // db_ is the process's kept connection (not closed here)
+  bool nested_ = false;  // a savepoint in this thread's WriteScope
+};
+
+// One write transaction held while alive: every call of this thread on the
+// same database meanwhile runs inside it. A page read, changed and written
+// back with separate calls then cannot overwrite what another request stored
+// in between (it waits for the scope, as for any writer). Not committed, it
+// rolls back whatever the calls stored.
+class WriteScope {
+ public:
+  explicit WriteScope(const char* device_path);
+  ~WriteScope();
+  WriteScope(const WriteScope&) = delete;
+  WriteScope& operator=(const WriteScope&) = delete;
+  bool ok() const { return txn_.ok(); }
+  int commit();
+
+ private:
+  Txn txn_;
 };
 
 // A process that lives for one request (webcgi) keeps each database's

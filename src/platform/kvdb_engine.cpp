@@ -282,7 +282,19 @@ void drop_kept_connection(const char* device_path) {
     }
 }
 
+// The write scope of this thread, and its database file.
+static thread_local Txn* t_scope = nullptr;
+static thread_local std::string t_scope_path;
+
 Txn::Txn(const char* device_path, Mode mode) : device_path_(device_path ? device_path : "") {
+  if (t_scope && t_scope != this && t_scope->db_ && *device_path_ && dev_path(device_path_) == t_scope_path) {
+    // Inside the scope's transaction: a savepoint, so that a failed call
+    // still leaves the rows as they were.
+    db_ = t_scope->db_;
+    nested_ = true;
+    if (!exec(db_, "SAVEPOINT kvdb_call")) db_ = nullptr;
+    return;
+  }
   if (open(mode) != 0 && db_) {
     if (!kept_ || !give_back(dev_path(device_path_), db_, false)) sqlite3_close(db_);
     db_ = nullptr;
@@ -292,6 +304,10 @@ Txn::Txn(const char* device_path, Mode mode) : device_path_(device_path ? device
 
 Txn::~Txn() {
   if (!db_) return;
+  if (nested_) {
+    if (!done_) exec(db_, "ROLLBACK TO kvdb_call; RELEASE kvdb_call");
+    return;
+  }
   if (!done_) exec(db_, "ROLLBACK");
   if (!give_back(dev_path(device_path_), db_, true)) sqlite3_close(db_);
 }
@@ -346,11 +362,31 @@ int run_factory_defaults(Txn& t) {
 int Txn::commit() {
   if (!db_ || done_) return -1;
   done_ = true;
+  if (nested_) {
+    if (!failed_ && exec(db_, "RELEASE kvdb_call")) return 0;
+    exec(db_, "ROLLBACK TO kvdb_call; RELEASE kvdb_call");
+    return -1;
+  }
   if (failed_ || !exec(db_, "COMMIT")) {
     exec(db_, "ROLLBACK");
     return -1;
   }
   return 0;
+}
+
+WriteScope::WriteScope(const char* device_path) : txn_(device_path, Txn::kWrite) {
+  if (!txn_.ok() || t_scope) return;
+  t_scope = &txn_;
+  t_scope_path = dev_path(device_path);
+}
+
+WriteScope::~WriteScope() {
+  if (t_scope == &txn_) t_scope = nullptr;
+}
+
+int WriteScope::commit() {
+  if (t_scope == &txn_) t_scope = nullptr;
+  return txn_.commit();
 }
 
 int Txn::fail() {

@@ -460,4 +460,49 @@ TEST_F(KvdbTest, WriterWaitsForAnotherProcessHoldingTheDatabase) {
   EXPECT_EQ(get_param_int(kDb, "waited", 0), 1);
 }
 
+// A read-modify-write under a WriteScope: another process's write waits for
+// it, so neither is lost; without commit every call of the scope is undone.
+TEST_F(KvdbTest, WriteScopeHoldsOtherWritersAndRollsBackUncommitted) {
+  ASSERT_EQ(set_param_int(kDb, "counter", 1), 0);
+  for (bool keep : {false, true}) {
+    kvdb::keep_connections(keep);
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
+    pid_t pid = fork();  // before this round opens anything
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      char c;
+      close(go[1]);
+      if (read(go[0], &c, 1) != 1) _exit(2);
+      kvdb::WriteScope scope(kDb);
+      _exit(set_param_int(kDb, "counter", get_param_int(kDb, "counter", 0) + 10) == 0 && scope.commit() == 0 ? 0 : 1);
+    }
+    close(go[0]);
+    {
+      kvdb::WriteScope scope(kDb);
+      ASSERT_TRUE(scope.ok());
+      EXPECT_EQ(set_param_int(kDb, "gone", 7), 0);
+      EXPECT_EQ(get_param_int(kDb, "gone", 0), 7);
+    }
+    EXPECT_EQ(get_param_int(kDb, "gone", 0), 0);
+    {
+      kvdb::WriteScope scope(kDb);
+      int n = get_param_int(kDb, "counter", 0);
+      ASSERT_EQ(write(go[1], "x", 1), 1);
+      usleep(200 * 1000);
+      int status = -1;
+      EXPECT_EQ(waitpid(pid, &status, WNOHANG), 0);  // held by the scope
+      EXPECT_EQ(set_param_int(kDb, "counter", n + 1), 0);
+      EXPECT_EQ(add_param_value(kDb, "counter", "x"), -1);  // a failed call keeps the others
+      EXPECT_EQ(scope.commit(), 0);
+    }
+    close(go[1]);
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    kvdb::keep_connections(false);
+  }
+  EXPECT_EQ(get_param_int(kDb, "counter", 0), 23);
+}
+
 }  // namespace

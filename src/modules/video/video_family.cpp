@@ -93,10 +93,11 @@ void db_page_set(const DbPage& page, const char* text) {
   int chn = 0;
   json_get_int(req.get(), "camId", &chn);
   alignas(8) unsigned char rec[kMaxPageRecord] = {};
+  kvdb::WriteScope scope(devpaths::kKvdb);  // no other page write between the read and ours
   page.read(devpaths::kKvdb, rec, chn);
   fields_from_json(req.get(), rec, page.set_fields);
   if (page.derive) page.derive(rec);
-  if (page.write(devpaths::kKvdb, rec) != 0) {
+  if (page.write(devpaths::kKvdb, rec) != 0 || scope.commit() != 0) {
     cgi_error_to_webserver(ErrMode::kText);
     return;
   }

@@ -60,11 +60,12 @@ void on_set_videolost_schedule(char* text) {
   int chn = 0;
   json_get_int(req.get(), "camId", &chn);
   VideoLossRec rec{};
+  kvdb::WriteScope scope(devpaths::kKvdb);  // "/6016" changes the same row
   read_video_lost(devpaths::kKvdb, &rec, chn);
   rec.chn = chn;
   json_get_int(req.get(), "enable", &rec.enable);
   if (write_schedule(devpaths::kKvdb, kVideoLossScheduleTable, chn, &sched) != 0 ||
-      write_video_lost(devpaths::kKvdb, &rec) != 0) {
+      write_video_lost(devpaths::kKvdb, &rec) != 0 || scope.commit() != 0) {
     cgi_error_to_webserver(ErrMode::kText);
     return;
   }
