@@ -134,11 +134,12 @@ void on_set_disk_info(char* text) {
   DiskSetting setting{};
   if (!fields_parse(text, &setting, kDiskSettingFields)) return;
   StoredDisk disk{};
+  kvdb::WriteScope scope(devpaths::kKvdb);  // "/6203" writes the same row's network fields
   read_disk(devpaths::kKvdb, &disk, setting.port);
   disk.port = setting.port;
   disk.property = setting.property;
   disk.group = setting.group;
-  if (write_disk(devpaths::kKvdb, &disk, setting.port) != 0) {
+  if (write_disk(devpaths::kKvdb, &disk, setting.port) != 0 || scope.commit() != 0) {
     cgi_error_to_webserver(ErrMode::kText);
     return;
   }
