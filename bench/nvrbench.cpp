@@ -2,9 +2,20 @@
 //   nvrbench startup WEBCGI MINCGI [runs]  process start to exit, unknown route vs a minimal C CGI
 //   nvrbench ipc [runs]                     waited daemon round trip against the simulator
 //   nvrbench db [runs]                      open the database and read one parameter
+//   nvrbench pairs RUNS B0 NAME PROGRAM ROUTE [NAME PROGRAM ROUTE...]
+//                                           each program (GET of ROUTE, under the NVR_ROOT
+//                                           of the environment) alternated with B0 in one
+//                                           series: median time, median of the pairwise
+//                                           ratios, median page faults (peak RSS: the
+//                                           spawn shares this process's memory until the
+//                                           exec, so scripts/bench takes it from time -v)
+//   nvrbench tables N                       adds N tables of a typical family shape to the
+//                                           database under NVR_ROOT (schema size cost)
 // Each prints the median over its runs. Waits are real: NVR_TIME_SCALE is ignored.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +79,71 @@ int run_once(const char* program) {
   return st;
 }
 
+struct Run {
+  double ms;
+  long faults;
+};
+
+// One start to exit of PROGRAM with PATH_INFO=route, its own page faults and peak RSS.
+Run run_measured(const char* program, const char* route) {
+  setenv("PATH_INFO", route, 1);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  char* argv[] = {const_cast<char*>(program), nullptr};
+  Run r{0, 0};
+  pid_t pid;
+  auto t0 = Clock::now();
+  if (posix_spawn(&pid, program, &fa, nullptr, argv, environ) == 0) {
+    int st;
+    rusage ru{};
+    wait4(pid, &st, 0, &ru);
+    r.faults = ru.ru_minflt + ru.ru_majflt;
+  }
+  r.ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+  posix_spawn_file_actions_destroy(&fa);
+  return r;
+}
+
+int bench_pairs(int runs, const char* b0, int n, char** specs) {
+  setenv("REQUEST_METHOD", "GET", 1);
+  setenv("QUERY_STRING", "", 1);
+  unsetenv("NVR_TIME_SCALE");
+  for (int i = 0; i < n; ++i) {
+    const char *name = specs[3 * i], *prog = specs[3 * i + 1], *route = specs[3 * i + 2];
+    std::vector<double> t, ratio, faults, b;
+    for (int k = 0; k < runs; ++k) {  // alternated, so both see the same machine
+      Run p = run_measured(prog, route), q = run_measured(b0, "/");
+      t.push_back(p.ms);
+      b.push_back(q.ms);
+      ratio.push_back(p.ms / q.ms);
+      faults.push_back(static_cast<double>(p.faults));
+    }
+    printf("%-34s %8.3f ms  B0 %6.3f ms  %5.2fx B0  +%7.3f ms  %5.0f faults\n", name, median(t), median(b),
+           median(ratio), median(t) - median(b), median(faults));
+  }
+  return 0;
+}
+
+// Tables shaped like a family of the database, named so that nothing reads them.
+int bench_tables(int n) {
+  nvr_env_reload();
+  get_param_int(devpaths::kKvdb, "raidmode", 0);  // the file with its defaults first
+  kvdb::Txn t(devpaths::kKvdb, kvdb::Txn::kWrite);
+  for (int i = 0; i < n && t.ok(); ++i) {
+    std::string sql = "CREATE TABLE IF NOT EXISTS \"bench_extra_" + std::to_string(i) +
+                      "\"(\"chn\" INTEGER,\"enable\" INTEGER,\"name\" TEXT,\"mode\" INTEGER,\"value\" REAL,"
+                      "\"data\" BLOB,PRIMARY KEY(\"chn\"))";
+    if (sqlite3_exec(t.db(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) t.fail();
+  }
+  if (t.commit() != 0) {
+    fprintf(stderr, "nvrbench: cannot add the tables\n");
+    return 1;
+  }
+  return 0;
+}
+
 int bench_startup(const char* webcgi, const char* mincgi, int runs) {
   std::string root = make_root();
   setenv("REQUEST_METHOD", "GET", 1);
@@ -124,6 +200,11 @@ int main(int argc, char** argv) {
   if (argc >= 4 && strcmp(argv[1], "startup") == 0) return bench_startup(argv[2], argv[3], runs(4, 300));
   if (argc >= 2 && strcmp(argv[1], "ipc") == 0) return bench_ipc(runs(2, 100));
   if (argc >= 2 && strcmp(argv[1], "db") == 0) return bench_db(runs(2, 1000));
-  fprintf(stderr, "usage: nvrbench startup WEBCGI MINCGI [runs] | ipc [runs] | db [runs]\n");
+  if (argc >= 7 && strcmp(argv[1], "pairs") == 0 && (argc - 4) % 3 == 0)
+    return bench_pairs(runs(2, 300), argv[3], (argc - 4) / 3, argv + 4);
+  if (argc == 3 && strcmp(argv[1], "tables") == 0) return bench_tables(runs(2, 100));
+  fprintf(stderr,
+          "usage: nvrbench startup WEBCGI MINCGI [runs] | ipc [runs] | db [runs] | "
+          "pairs RUNS B0 NAME PROGRAM ROUTE... | tables N\n");
   return 2;
 }

@@ -1,6 +1,8 @@
 // The generic kvdb engine: records <-> rows through the family descriptors.
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -176,6 +178,44 @@ int user_version(sqlite3* db) {
   return sqlite3_column_int(s.get(), 0);
 }
 
+// SQLite resolves every directory of a database path with lstat on each open, so
+// that a journal lands beside the real file of a symbolic link. Only the last
+// name decides that (the journal shares its directory), so a plain absolute path
+// whose file is no link is used as it stands; anything else is resolved as before.
+sqlite3_vfs g_vfs;     // the system's VFS with plain_full_pathname (its own data kept)
+sqlite3_vfs* g_base;  // the system's VFS
+
+bool plain_absolute(const char* p) {
+  if (!p || p[0] != '/') return false;
+  for (const char* c = p; *c; ++c)
+    if (c[0] == '/' && (c[1] == '/' || (c[1] == '.' && (!c[2] || c[2] == '/' || (c[2] == '.' && (!c[3] || c[3] == '/'))))))
+      return false;
+  return true;
+}
+
+int plain_full_pathname(sqlite3_vfs*, const char* name, int n_out, char* out) {
+  struct stat st;
+  size_t len = name ? strlen(name) : 0;
+  if (plain_absolute(name) && len < static_cast<size_t>(n_out) &&
+      (lstat(name, &st) == 0 ? !S_ISLNK(st.st_mode) : errno == ENOENT)) {
+    memcpy(out, name, len + 1);
+    return SQLITE_OK;
+  }
+  return g_base->xFullPathname(g_base, name, n_out, out);
+}
+
+void use_plain_paths() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    g_base = sqlite3_vfs_find(nullptr);
+    if (!g_base) return;
+    g_vfs = *g_base;
+    g_vfs.zName = "kvdb";
+    g_vfs.xFullPathname = plain_full_pathname;
+    sqlite3_vfs_register(&g_vfs, 1);
+  });
+}
+
 const char* rec_at(const void* recs, const Family& f, int i) {
   return static_cast<const char*>(recs) + static_cast<size_t>(i) * f.size;
 }
@@ -315,10 +355,12 @@ Txn::~Txn() {
 int Txn::open(Mode mode) {
   if (!*device_path_) return -1;
   std::string path = dev_path(device_path_);
+  const char* begin = mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN";
   if ((db_ = take_kept(path))) {
-    kept_ = true;
-    return exec(db_, mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN") ? 0 : -1;
+    kept_ = true;  // its version was read when it was opened
+    return exec(db_, begin) ? 0 : -1;
   }
+  use_plain_paths();
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     // A first start: the directory is made only then, not walked on every open.
@@ -329,18 +371,20 @@ int Txn::open(Mode mode) {
       return -1;
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  // The version is read inside the caller's transaction: one lock for the request.
+  if (!exec(db_, begin)) return -1;
   int v = user_version(db_);
+  if (v >= kSchemaVersion) return 0;
+  exec(db_, "ROLLBACK");
   if (v < 0) return -1;
-  if (v < kSchemaVersion) {
-    // A new file: factory defaults, once, whoever gets here first.
-    if (!exec(db_, "BEGIN IMMEDIATE")) return -1;
-    v = user_version(db_);
-    if (v < 0 || (v < kSchemaVersion && install() != 0) || !exec(db_, "COMMIT")) {
-      exec(db_, "ROLLBACK");
-      return -1;
-    }
+  // A new file: factory defaults, once, whoever gets here first.
+  if (!exec(db_, "BEGIN IMMEDIATE")) return -1;
+  v = user_version(db_);
+  if (v < 0 || (v < kSchemaVersion && install() != 0) || !exec(db_, "COMMIT")) {
+    exec(db_, "ROLLBACK");
+    return -1;
   }
-  return exec(db_, mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN") ? 0 : -1;
+  return exec(db_, begin) ? 0 : -1;
 }
 
 int Txn::install() {
@@ -443,9 +487,8 @@ const Family* Txn::family_of_table(const char* table) {
 int Txn::get(const Family& f, const char* table, Where where, void* rec) {
   const char* t = table_of(f, table);
   if (!ok() || !t || !rec || !matches_known(f, where)) return fail();
-  if (!has_table(t)) return 1;
   Stmt s(db_, "SELECT " + col_list(f) + " FROM " + quoted(t) + where_sql(where, 1) + " ORDER BY rowid LIMIT 1");
-  if (!s.ok()) return fail();
+  if (!s.ok()) return has_table(t) ? fail() : 1;
   bind_where(s.get(), where, 1);
   int rc = s.step();
   if (rc == SQLITE_ROW) {
@@ -459,9 +502,8 @@ int Txn::get_list(const Family& f, const char* table, Where where, void* recs, i
   const char* t = table_of(f, table);
   if (count) *count = 0;
   if (!ok() || !t || !recs || max < 0 || !matches_known(f, where)) return fail();
-  if (!has_table(t)) return 0;
   Stmt s(db_, "SELECT " + col_list(f) + " FROM " + quoted(t) + where_sql(where, 1) + " ORDER BY rowid");
-  if (!s.ok()) return fail();
+  if (!s.ok()) return has_table(t) ? fail() : 0;
   bind_where(s.get(), where, 1);
   int n = 0, rc = SQLITE_DONE;
   while (n < max && (rc = s.step()) == SQLITE_ROW)
@@ -474,9 +516,8 @@ int Txn::get_list(const Family& f, const char* table, Where where, void* recs, i
 int Txn::get_slots(const Family& f, const char* table, const char* slot_col, void* recs, int nslots) {
   const char* t = table_of(f, table);
   if (!ok() || !t || !recs || nslots < 0 || !find_col(f, slot_col)) return fail();
-  if (!has_table(t)) return 0;
   Stmt s(db_, "SELECT " + col_list(f) + "," + quoted(slot_col) + " FROM " + quoted(t) + " ORDER BY rowid");
-  if (!s.ok()) return fail();
+  if (!s.ok()) return has_table(t) ? fail() : 0;
   int rc;
   while ((rc = s.step()) == SQLITE_ROW) {
     int64_t slot = sqlite3_column_int64(s.get(), static_cast<int>(f.ncols));
@@ -531,9 +572,8 @@ int Txn::put_masked(const Family& f, const char* table, const char* slot_col, co
 int Txn::remove(const Family& f, const char* table, Where where) {
   const char* t = table_of(f, table);
   if (!ok() || !t || !matches_known(f, where)) return fail();
-  if (!has_table(t)) return 0;
   Stmt s(db_, "DELETE FROM " + quoted(t) + where_sql(where, 1));
-  if (!s.ok()) return fail();
+  if (!s.ok()) return has_table(t) ? fail() : 0;
   bind_where(s.get(), where, 1);
   if (!s.run()) return fail();
   return sqlite3_changes(db_);
@@ -542,9 +582,8 @@ int Txn::remove(const Family& f, const char* table, Where where) {
 int Txn::count(const Family& f, const char* table, Where where) {
   const char* t = table_of(f, table);
   if (!ok() || !t || !matches_known(f, where)) return fail();
-  if (!has_table(t)) return 0;
   Stmt s(db_, "SELECT COUNT(*) FROM " + quoted(t) + where_sql(where, 1));
-  if (!s.ok()) return fail();
+  if (!s.ok()) return has_table(t) ? fail() : 0;
   bind_where(s.get(), where, 1);
   if (s.step() != SQLITE_ROW) return fail();
   return sqlite3_column_int(s.get(), 0);
@@ -555,6 +594,9 @@ int Txn::copy_group(const Family& f, const char* table, Where fixed, const char*
   const char* t = table_of(f, table);
   if (!ok() || !t || !matches_known(f, fixed) || !find_col(f, group_col)) return fail();
   if (ensure_table(f, t) != 0) return -1;
+  bool any = false;
+  for (int n = 0; n < 64; ++n) any = any || ((mask >> n & 1) && n != src);
+  if (!any) return 0;
   // ?1 is the target, then the fixed values, then the source.
   int src_idx = static_cast<int>(fixed.size()) + 2;
   std::string g = quoted(group_col);
@@ -584,11 +626,11 @@ int Txn::first_free(const Family& f, const char* table, const char* slot_col, in
   const char* t = table_of(f, table);
   if (!ok() || !t || nslots < 0 || !find_col(f, slot_col) || (free_col && !find_col(f, free_col))) return fail();
   std::vector<bool> used(static_cast<size_t>(nslots), false);
-  if (has_table(t)) {
-    std::string sql = "SELECT " + quoted(slot_col) + " FROM " + quoted(t);
-    if (free_col) sql += " WHERE " + quoted(free_col) + "!=0";
-    Stmt s(db_, sql);
-    if (!s.ok()) return fail();
+  std::string sql = "SELECT " + quoted(slot_col) + " FROM " + quoted(t);
+  if (free_col) sql += " WHERE " + quoted(free_col) + "!=0";
+  Stmt s(db_, sql);
+  if (!s.ok() && has_table(t)) return fail();
+  if (s.ok()) {
     int rc;
     while ((rc = s.step()) == SQLITE_ROW) {
       int64_t slot = sqlite3_column_int64(s.get(), 0);

@@ -354,7 +354,9 @@ std::string sign_request(const std::string& csr_pem) {
   BIO* out = BIO_new(BIO_s_mem());
   PEM_write_bio_X509(out, x);
   char* data = nullptr;
-  std::string pem(data, static_cast<size_t>(BIO_get_mem_data(out, &data)));
+  // Length first: argument order is unspecified (aarch64 read data before the call).
+  long len = BIO_get_mem_data(out, &data);
+  std::string pem(data, static_cast<size_t>(len));
   BIO_free(out);
   X509_free(x);
   EVP_PKEY_free(ca);

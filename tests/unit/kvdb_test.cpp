@@ -110,6 +110,46 @@ TEST_F(KvdbTest, MissingDirectoryIsCreatedToo) {
   EXPECT_EQ(memcmp(&in, &out, sizeof in), 0);
 }
 
+// Databases reached through links: the write lands in the real file, and the name
+// SQLite journals under sits in the real file's directory with its name, whether the
+// file or a directory above it is a link.
+TEST_F(KvdbTest, LinkedDatabaseWritesTheRealFile) {
+  struct {
+    const char* device_path;  // opened by the library
+    const char* link;         // made a link to ...
+    const char* target;       // ... this, under the root
+    const char* real_file;    // where the rows must land
+  } cases[] = {
+      {"/mnt/a/kv.db", "/mnt/a/kv.db", "/mnt/real_a.db", "/mnt/real_a.db"},
+      {"/mnt/b/dir/kv.db", "/mnt/b/dir", "/mnt/real_b", "/mnt/real_b/kv.db"},
+      {"/mnt/c//kv.db", "/mnt/c", "/mnt/real_c", "/mnt/real_c/kv.db"},
+  };
+  for (auto& c : cases) {
+    std::string link = root_.path(c.link), target = root_.path(c.target);
+    ASSERT_EQ(system(("mkdir -p \"$(dirname '" + link + "')\"").c_str()), 0);
+    if (strstr(c.target, ".db"))
+      ASSERT_EQ(system(("touch '" + target + "'").c_str()), 0);
+    else
+      ASSERT_EQ(system(("mkdir -p '" + target + "'").c_str()), 0);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0) << c.link;
+    ScheduleRec in = patterned_schedule(3), out{};
+    EXPECT_EQ(write_schedule(c.device_path, "sche", 1, &in), 0) << c.device_path;
+    EXPECT_EQ(read_schedule(c.real_file, "sche", 1, &out), 0) << c.real_file;
+    EXPECT_EQ(memcmp(&in, &out, sizeof in), 0) << c.device_path;
+    kvdb::Txn t(c.device_path, kvdb::Txn::kRead);
+    ASSERT_TRUE(t.ok()) << c.device_path;
+    std::string used = sqlite3_db_filename(t.db(), "main"), real = root_.path(c.real_file);
+    auto dir_of = [](const std::string& f) {
+      char* r = realpath(f.substr(0, f.rfind('/')).c_str(), nullptr);
+      std::string d = r ? r : "";
+      free(r);
+      return d;
+    };
+    EXPECT_EQ(dir_of(used), dir_of(real)) << c.device_path;
+    EXPECT_EQ(used.substr(used.rfind('/')), real.substr(real.rfind('/'))) << c.device_path;
+  }
+}
+
 TEST_F(KvdbTest, ParametersGetSetAddAndCheck) {
   char buf[8];
   EXPECT_EQ(get_param_int(kDb, "no_such_key", 42), 42);
