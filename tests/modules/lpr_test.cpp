@@ -88,7 +88,12 @@ TEST_F(LprTest, TenThousandPlatesInOneRequestWithinASecond) {
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(call("/6184", text), kJsonHead + R"({ "count": 10000 })");
   // Well under a second on an idle machine; the margin is for loaded CI runners.
+  // Emulated, the program runs many times slower: only the result counts there.
+#ifdef NVR_EMULATED
+  (void)start;
+#else
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+#endif
   EXPECT_EQ(list_of("P9999"), "black");
 }
 
