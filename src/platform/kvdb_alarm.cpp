@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/kvdb.h"
+#include "platform/kvdb_event_rows.h"
 
 namespace {
 int factory_alarm_outs(kvdb::Txn& t);
@@ -79,22 +80,7 @@ bool valid_chn_in(int chn, int input) {
 // Camera inputs act like the other events: 10 s between actions, a minute
 // between e-mails, no audio file.
 int factory_chn_in_events(kvdb::Txn& t) {
-  for (int c = 0; c < kAlarmChannels; ++c)
-    for (int i = 0; i < kChnAlarmIns; ++i) {
-      ChnInEventRec r{};
-      r.chnid = c;
-      r.event = i;
-      r.interval = 10;
-      r.email_interval = 60;
-      r.ptz_interval = 10;
-      r.alarmout_interval = 10;
-      r.white_interval = 10;
-      r.warning_light_interval = 10;
-      r.http_notification_interval = 10;
-      r.audio_id = -1;
-      if (t.put(kChnInEventFamily, nullptr, {}, &r) != 0) return -1;
-    }
-  return 0;
+  return put_event_rows(t, kChnInEventFamily, kAlarmChannels, &ChnInEventRec::event, 0, kChnAlarmIns - 1);
 }
 
 // Disarming off: no linked action is held back.

@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "platform/kvdb.h"
+#include "platform/kvdb_event_rows.h"
 
 namespace {
 constexpr kvdb::Column kAnprListCols[] = {KVDB_COL(AnprListRec, plate), KVDB_COL(AnprListRec, type)};
@@ -75,22 +76,7 @@ KVDB_REGISTER(kAnprEventFamily);
 
 // Off, with the intervals of the other event sources and no audio file.
 int anpr_event_defaults(kvdb::Txn& t) {
-  for (int c = 0; c < kKvdbChannels; ++c)
-    for (int m = kAnprModeFirst; m <= kAnprModeLast; ++m) {
-      AnprEventRec r{};
-      r.chnid = c;
-      r.mode = m;
-      r.interval = 10;
-      r.email_interval = 60;
-      r.ptz_interval = 10;
-      r.alarmout_interval = 10;
-      r.white_interval = 10;
-      r.warning_light_interval = 10;
-      r.http_notification_interval = 10;
-      r.audio_id = -1;
-      if (t.put(kAnprEventFamily, nullptr, {}, &r) != 0) return -1;
-    }
-  return 0;
+  return put_event_rows(t, kAnprEventFamily, kKvdbChannels, &AnprEventRec::mode, kAnprModeFirst, kAnprModeLast);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/kvdb_people_region.h"
 
+#include "platform/kvdb_event_rows.h"
+
 namespace {
 bool valid(int chn, int region) {
   return chn >= 0 && chn < kKvdbChannels && region >= 0 && region < kRegionalPcntRegions;
@@ -30,22 +32,7 @@ KVDB_REGISTER(kEventFamily);
 
 // Like the smart events: no actions, 10 s between them, a minute between e-mails.
 int event_defaults(kvdb::Txn& t) {
-  for (int c = 0; c < kKvdbChannels; ++c)
-    for (int r = 0; r < kRegionalPcntRegions; ++r) {
-      RegionalPcntEventRec e{};
-      e.chnid = c;
-      e.region = r;
-      e.interval = 10;
-      e.audio_id = -1;
-      e.email_interval = 60;
-      e.ptz_interval = 10;
-      e.white_interval = 10;
-      e.warning_light_interval = 10;
-      e.http_notification_interval = 10;
-      e.alarmout_interval = 10;
-      if (t.put(kEventFamily, nullptr, {}, &e) != 0) return -1;
-    }
-  return 0;
+  return put_event_rows(t, kEventFamily, kKvdbChannels, &RegionalPcntEventRec::region, 0, kRegionalPcntRegions - 1);
 }
 }  // namespace
 

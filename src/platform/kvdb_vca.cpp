@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "platform/kvdb_event_rows.h"
 
 namespace {
 bool valid(int chn, int event) { return chn >= 0 && chn < kKvdbChannels && event >= 0 && event < kSmartEvents; }
@@ -33,22 +34,7 @@ KVDB_REGISTER(kSmartEventFamily);
 
 // Off, 10 s between actions, a minute between e-mails, like the other events.
 int smart_event_defaults(kvdb::Txn& t) {
-  for (int c = 0; c < kKvdbChannels; ++c)
-    for (int e = 0; e < kSmartEvents; ++e) {
-      SmartEventRec r{};
-      r.chnid = c;
-      r.event = e;
-      r.interval = 10;
-      r.email_interval = 60;
-      r.ptz_interval = 10;
-      r.alarmout_interval = 10;
-      r.white_interval = 10;
-      r.warning_light_interval = 10;
-      r.http_notification_interval = 10;
-      r.audio_id = -1;
-      if (t.put(kSmartEventFamily, nullptr, {}, &r) != 0) return -1;
-    }
-  return 0;
+  return put_event_rows(t, kSmartEventFamily, kKvdbChannels, &SmartEventRec::event, 0, kSmartEvents - 1);
 }
 
 const SmartEventTables* smart_event_tables(int event) {
