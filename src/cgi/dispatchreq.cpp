@@ -1,6 +1,5 @@
 #include "cgi/dispatchreq.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -13,7 +12,19 @@
 namespace {
 WebRes g_table[MAX_WEBREQ_COUNT];
 unsigned char g_in_use[MAX_WEBREQ_COUNT];
+uint64_t g_key[MAX_WEBREQ_COUNT];  // each slot's path as one number, for unregistering
 int g_count = 0;
+
+// A path as one number: its eight bytes with everything from the first NUL on
+// cleared (the bytes after a terminator are not always zero).
+uint64_t path_key(const char (&path)[8]) {
+  uint64_t key;
+  memcpy(&key, path, sizeof key);
+  const uint64_t zero = (key - 0x0101010101010101ull) & ~key & 0x8080808080808080ull;
+  if (zero == 0) return key;
+  const int first = __builtin_ctzll(zero) / 8;  // little-endian: the lowest byte comes first
+  return first == 0 ? 0 : key & (~0ull >> (64 - 8 * first));
+}
 }  // namespace
 
 int WebResRegister(const WebRes* res, int count) {
@@ -27,34 +38,45 @@ int WebResRegister(const WebRes* res, int count) {
     if (g_in_use[slot]) continue;
     g_table[slot] = res[next++];
     g_table[slot].path[sizeof g_table[slot].path - 1] = '\0';
+    g_key[slot] = path_key(g_table[slot].path);
     g_in_use[slot] = 1;
     ++g_count;
   }
   return 0;
 }
 
-namespace {
-// A path as one number: its characters up to the terminator, zero-padded.
-uint64_t path_key(const char (&path)[8]) {
-  char padded[8] = {};
-  memcpy(padded, path, strnlen(path, sizeof path));
-  uint64_t key;
-  memcpy(&key, padded, sizeof key);
-  return key;
-}
-}  // namespace
-
-// Every slot against a sorted list of the array's paths, so that unregistering
-// all modules at exit costs slots x log(routes), not slots x routes.
+// The array's paths go into an open-addressed set once, then each slot in use
+// is one probe: unregistering every module at exit stays linear in the slots.
 int WebResUnregister(const WebRes* res, int count) {
   if (!res || count <= 0) return -1;
-  std::vector<uint64_t> keys(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) keys[static_cast<size_t>(i)] = path_key(res[i].path);
-  std::sort(keys.begin(), keys.end());
-  for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
-    if (!g_in_use[slot] || !std::binary_search(keys.begin(), keys.end(), path_key(g_table[slot].path))) continue;
+  size_t cap = 16;
+  while (cap < 2 * static_cast<size_t>(count)) cap <<= 1;
+  std::vector<uint64_t> set(cap, 0);  // 0 marks a free place; the empty path is kept aside
+  bool empty_path = false;
+  auto place = [cap](uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & (cap - 1); };
+  for (int i = 0; i < count; ++i) {
+    uint64_t key = path_key(res[i].path);
+    if (key == 0) {
+      empty_path = true;
+      continue;
+    }
+    size_t at = place(key);
+    while (set[at] != 0 && set[at] != key) at = (at + 1) & (cap - 1);
+    set[at] = key;
+  }
+  for (int slot = 0; slot < MAX_WEBREQ_COUNT && g_count > 0; ++slot) {
+    if (!g_in_use[slot]) continue;
+    uint64_t key = g_key[slot];
+    bool found = key == 0 && empty_path;
+    for (size_t at = place(key); key != 0 && set[at] != 0; at = (at + 1) & (cap - 1))
+      if (set[at] == key) {
+        found = true;
+        break;
+      }
+    if (!found) continue;
     g_table[slot] = WebRes{};
     g_in_use[slot] = 0;
+    g_key[slot] = 0;
     --g_count;
   }
   return 0;

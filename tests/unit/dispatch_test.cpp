@@ -101,6 +101,20 @@ TEST_F(DispatchTest, FirstRegisteredWinsAndUnregisterRemovesEverySlotOfAPath) {
   WebResUnregister(again, 1);
 }
 
+TEST_F(DispatchTest, UnregisterRemovesExactlyTheGivenPathsOfAFullTable) {
+  auto& all = make(500, 1000);  // "/1000".."/1499"
+  ASSERT_EQ(WebResRegister(all.data(), 500), 0);
+  std::vector<WebRes> odd;  // every odd path, last first
+  for (int i = 499; i >= 0; i -= 2) odd.push_back(all[static_cast<size_t>(i)]);
+  odd.push_back(WebRes{"/100", record_handler});  // a prefix of registered paths, never registered
+  EXPECT_EQ(WebResUnregister(odd.data(), static_cast<int>(odd.size())), 0);
+  EXPECT_EQ(WebResRegisteredCount(), 250);
+  EXPECT_NE(FindWebRes("/1000"), nullptr);
+  EXPECT_EQ(FindWebRes("/1001"), nullptr);
+  EXPECT_NE(FindWebRes("/1498"), nullptr);
+  EXPECT_EQ(FindWebRes("/1499"), nullptr);
+}
+
 TEST_F(DispatchTest, FindOfEmptyTextIsTheFirstFreeSlot) {
   WebRes r[] = {{"/1", record_handler}};
   ASSERT_EQ(WebResRegister(r, 1), 0);
