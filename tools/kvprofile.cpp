@@ -1,7 +1,8 @@
 // Configuration export and import tool stand-in.
 //
-//   kvprofile -e DIR    snapshot of the configuration databases (SQLite's
-//                       backup API, consistent while other processes write)
+//   kvprofile -e DIR    snapshot of the configuration databases, every file
+//                       of each (SQLite's backup API, consistent while other
+//                       processes write)
 //                       into DIR/config_<time>.kvp; its device path goes to
 //                       "/tmp/.export_down_file"
 //   kvprofile -i FILE   verify the archive, then replace the databases; a
@@ -25,12 +26,21 @@
 
 #include "base/paths.h"
 #include "base/paths_maint.h"
+#include "platform/kvdb.h"
 
 namespace {
 constexpr char kMagic[] = "KVPROFILE1\n";
 constexpr size_t kMagicLen = sizeof kMagic - 1;
 constexpr size_t kDigestLen = 32;
 const char* const kDatabases[] = {devpaths::kKvdb, devpaths::kAnprDb, devpaths::kOemDb};
+
+// Device paths of every file of every database.
+std::vector<std::string> all_files() {
+  std::vector<std::string> files;
+  for (const char* db : kDatabases)
+    for (std::string& f : kvdb::database_files(db)) files.push_back(std::move(f));
+  return files;
+}
 
 struct Entry {
   std::string name;
@@ -110,8 +120,8 @@ bool sound_database(const std::string& path) {
 }
 
 bool known_database(const std::string& name) {
-  for (const char* db : kDatabases)
-    if (name == db) return true;
+  for (const std::string& f : all_files())
+    if (name == f) return true;
   return false;
 }
 
@@ -121,9 +131,14 @@ int export_profile(const char* dir) {
   std::string scratch = dev_path(dir) + "/.kvprofile." + std::to_string(getpid());
   for (const char* db : kDatabases) {
     if (access(dev_path(db).c_str(), F_OK) != 0) continue;
-    Entry e{db, {}};
-    if (!snapshot(db, scratch, &e.bytes)) return fail(std::string("cannot read ") + dev_path(db));
-    entries.push_back(std::move(e));
+    // Every file read-locked meanwhile: no write lands between two files' copies.
+    kvdb::Txn hold(db, kvdb::Txn::kRead);
+    if (!hold.ok()) return fail(std::string("cannot read ") + dev_path(db));
+    for (const std::string& file : kvdb::database_files(db)) {
+      Entry e{file, {}};
+      if (!snapshot(file.c_str(), scratch, &e.bytes)) return fail("cannot read " + dev_path(file.c_str()));
+      entries.push_back(std::move(e));
+    }
   }
   put(archive, static_cast<uint32_t>(entries.size()));
   for (const Entry& e : entries) {
@@ -152,7 +167,7 @@ bool parse(const std::string& a, std::vector<Entry>* out) {
   if (sha256(body) != a.substr(a.size() - kDigestLen)) return false;
   size_t at = kMagicLen;
   uint32_t count = 0;
-  if (!take(body, &at, &count) || count > std::size(kDatabases)) return false;
+  if (!take(body, &at, &count) || count > all_files().size()) return false;
   for (uint32_t i = 0; i < count; ++i) {
     uint32_t name_len = 0;
     uint64_t size = 0;
@@ -183,6 +198,18 @@ int import_profile(const char* file) {
     std::string target = dev_path(entries[i].name.c_str());
     for (const char* suffix : {"-journal", "-wal", "-shm"}) unlink((target + suffix).c_str());
     ok = rename(staged[i].c_str(), target.c_str()) == 0;
+  }
+  // Files of an imported database that the archive lacks go: an archive of the
+  // one-file layout is split again on the first open, not mixed with these.
+  for (const char* db : kDatabases) {
+    bool imported = false;
+    for (const Entry& e : entries) imported = imported || e.name == db;
+    for (const std::string& file : kvdb::database_files(db)) {
+      bool listed = false;
+      for (const Entry& e : entries) listed = listed || e.name == file;
+      if (!ok || !imported || listed) continue;
+      for (const char* suffix : {"", "-journal", "-wal", "-shm"}) unlink((dev_path(file.c_str()) + suffix).c_str());
+    }
   }
   for (const std::string& tmp : staged) unlink(tmp.c_str());
   return ok ? 0 : fail("configuration not imported");

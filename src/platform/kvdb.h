@@ -36,6 +36,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -119,6 +120,23 @@ const Family* find_family(const char* name);
 // The family owning a fixed table of that name, else nullptr.
 const Family* family_of_fixed_table(const char* table);
 
+// kvdb.db is kept in several files. kvdb.db itself holds what nearly every
+// request reads (parameters, sessions); each module's families live in
+// a file beside it ("kvdb-camera.db", ...), so that a call parses the schema
+// of its own file only. A transaction of several calls (transact() without a
+// family, WriteScope) holds every file, attached, and commits them together.
+// An earlier kvdb.db that held every table is split on its first open.
+//
+// The file of a family: "" for the database's own file, else the part of the
+// name after "kvdb-".
+const char* file_of(const Family& f);
+// Files of a database by that name part, "" (its own) first.
+std::vector<const char*> files_of_database(const char* device_path);
+// Device path of one file of a database.
+std::string file_path(const char* device_path, const char* file);
+// Device paths of every file of a database (its own first).
+std::vector<std::string> database_files(const char* device_path);
+
 // Letters, digits and '_', 1..63 characters, not starting with "sqlite_".
 bool valid_identifier(const char* name);
 
@@ -151,11 +169,12 @@ class Where {
 
 // One transaction on one database. Operations return -1 on error and mark
 // the transaction failed; commit() then rolls back and returns -1.
-// `table` nullptr means the family's own table.
+// `table` nullptr means the family's own table. Given `only`, the transaction
+// opens that family's file alone and serves that family's calls only.
 class Txn {
  public:
   enum Mode { kRead, kWrite };
-  Txn(const char* device_path, Mode mode);
+  Txn(const char* device_path, Mode mode, const Family* only = nullptr);
   ~Txn();
   Txn(const Txn&) = delete;
   Txn& operator=(const Txn&) = delete;
@@ -167,6 +186,8 @@ class Txn {
   sqlite3* db() { return db_; }
 
   bool has_table(const char* table);
+  // Record tables of every file held, by name (kv_tables left out).
+  int table_names(std::vector<std::string>* names);
   int ensure_table(const Family& f, const char* table);
   // Family a table belongs to: fixed table, or recorded when first written.
   const Family* family_of_table(const char* table);
@@ -201,10 +222,19 @@ class Txn {
 
  private:
   const char* table_of(const Family& f, const char* table);
+  // Schema name of the family's file on this connection ("main" or an attached one).
+  std::string schema_of(const Family& f) const;
+  std::vector<std::string> schemas() const;
+  std::string key() const;  // of its kept connection
+  bool table_in(const std::string& schema, const char* table);
   int open(Mode mode);
+  int stored_version();
   int install();
+  int move_table(const Family& f, const char* table);
   sqlite3* db_ = nullptr;
   const char* device_path_;
+  const char* file_ = "";  // the file opened alone, when not all_
+  bool all_ = false;       // every file of the database attached
   bool failed_ = false;
   bool done_ = false;
   bool kept_ = false;  // db_ is the process's kept connection (not closed here)
@@ -237,10 +267,11 @@ void keep_connections(bool on);
 // Closes the kept connection of a database (before its file is replaced).
 void drop_kept_connection(const char* device_path);
 
-// Runs body(Txn&) in one transaction; commits when it returns >= 0.
+// Runs body(Txn&) in one transaction; commits when it returns >= 0. Given
+// `only`, body may touch that family alone (its file is all that is opened).
 template <class Body>
-int transact(const char* device_path, Txn::Mode mode, Body&& body) {
-  Txn t(device_path, mode);
+int transact(const char* device_path, Txn::Mode mode, Body&& body, const Family* only = nullptr) {
+  Txn t(device_path, mode, only);
   if (!t.ok()) return -1;
   int r = body(t);
   if (r < 0) {

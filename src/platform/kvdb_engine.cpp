@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -17,7 +18,10 @@ namespace kvdb {
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
-constexpr int kSchemaVersion = 1;
+// 1: one file; 2: kvdb.db split into its files (a 1 there is the earlier
+// layout, every table in kvdb.db). Databases of one file stay at 1.
+constexpr int kOneFileVersion = 1;
+constexpr int kSplitVersion = 2;
 
 std::vector<const Family*>& registry() {
   static std::vector<const Family*> r;
@@ -172,8 +176,8 @@ bool same_db(const Family& f, const char* device_path) {
 
 bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-int user_version(sqlite3* db) {
-  Stmt s(db, "PRAGMA user_version");
+int user_version(sqlite3* db, const std::string& schema = "main") {
+  Stmt s(db, "PRAGMA " + quoted(schema.c_str()) + ".user_version");
   if (!s.ok() || s.step() != SQLITE_ROW) return -1;
   return sqlite3_column_int(s.get(), 0);
 }
@@ -263,7 +267,8 @@ const Match* Where::find(const char* col) const {
 
 namespace {
 struct Kept {
-  std::string path;
+  std::string key;     // its file's path, with "*" when every file is attached
+  std::string device;  // device path of the database
   sqlite3* db;
   bool busy;  // a transaction of this process runs on it
 };
@@ -271,11 +276,11 @@ bool g_keep = false;
 std::mutex g_kept_mu;  // the reply thread may read the database too
 std::vector<Kept> g_kept;
 
-// The kept connection of path, marked busy; null when none is free.
-sqlite3* take_kept(const std::string& path) {
+// The kept connection of key, marked busy; null when none is free.
+sqlite3* take_kept(const std::string& key) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
   for (Kept& k : g_kept)
-    if (k.path == path && !k.busy) {
+    if (k.key == key && !k.busy) {
       k.busy = true;
       return k.db;
     }
@@ -283,7 +288,7 @@ sqlite3* take_kept(const std::string& path) {
 }
 
 // Hands a connection back (or keeps a new one); false when it is not kept.
-bool give_back(const std::string& path, sqlite3* db, bool ok) {
+bool give_back(const std::string& key, const char* device, sqlite3* db, bool ok) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
   for (size_t i = 0; i < g_kept.size(); ++i)
     if (g_kept[i].db == db) {
@@ -295,9 +300,9 @@ bool give_back(const std::string& path, sqlite3* db, bool ok) {
       return false;
     }
   bool known = false;
-  for (const Kept& k : g_kept) known = known || k.path == path;
+  for (const Kept& k : g_kept) known = known || k.key == key;
   if (!g_keep || !ok || known) return false;
-  g_kept.push_back({path, db, false});
+  g_kept.push_back({key, device, db, false});
   return true;
 }
 }  // namespace
@@ -311,10 +316,9 @@ void keep_connections(bool on) {
 }
 
 void drop_kept_connection(const char* device_path) {
-  const std::string path = dev_path(device_path);
   std::lock_guard<std::mutex> lk(g_kept_mu);
   for (size_t i = 0; i < g_kept.size();)
-    if (g_kept[i].path == path && !g_kept[i].busy) {
+    if (g_kept[i].device == device_path && !g_kept[i].busy) {
       sqlite3_close(g_kept[i].db);
       g_kept.erase(g_kept.begin() + static_cast<long>(i));
     } else {
@@ -326,17 +330,30 @@ void drop_kept_connection(const char* device_path) {
 static thread_local Txn* t_scope = nullptr;
 static thread_local std::string t_scope_path;
 
-Txn::Txn(const char* device_path, Mode mode) : device_path_(device_path ? device_path : "") {
+namespace {
+int current_version(const char* device_path) {
+  return files_of_database(device_path).size() > 1 ? kSplitVersion : kOneFileVersion;
+}
+
+std::string alias_of(const char* file) { return *file ? std::string("f_") + file : std::string("main"); }
+}  // namespace
+
+Txn::Txn(const char* device_path, Mode mode, const Family* only) : device_path_(device_path ? device_path : "") {
   if (t_scope && t_scope != this && t_scope->db_ && *device_path_ && dev_path(device_path_) == t_scope_path) {
     // Inside the scope's transaction: a savepoint, so that a failed call
     // still leaves the rows as they were.
     db_ = t_scope->db_;
+    all_ = t_scope->all_;
     nested_ = true;
     if (!exec(db_, "SAVEPOINT kvdb_call")) db_ = nullptr;
     return;
   }
+  if (only && same_db(*only, device_path_))
+    file_ = file_of(*only);
+  else
+    all_ = files_of_database(device_path_).size() > 1;
   if (open(mode) != 0 && db_) {
-    if (!kept_ || !give_back(dev_path(device_path_), db_, false)) sqlite3_close(db_);
+    if (!kept_ || !give_back(key(), device_path_, db_, false)) sqlite3_close(db_);
     db_ = nullptr;
     kept_ = false;
   }
@@ -349,14 +366,39 @@ Txn::~Txn() {
     return;
   }
   if (!done_) exec(db_, "ROLLBACK");
-  if (!give_back(dev_path(device_path_), db_, true)) sqlite3_close(db_);
+  if (!give_back(key(), device_path_, db_, true)) sqlite3_close(db_);
+}
+
+std::vector<std::string> Txn::schemas() const {
+  if (!all_) return {"main"};
+  std::vector<std::string> out;
+  for (const char* f : files_of_database(device_path_)) out.push_back(alias_of(f));
+  return out;
+}
+
+std::string Txn::key() const {
+  const std::string path = dev_path(file_path(device_path_, file_).c_str());
+  return all_ ? path + "*" : path;  // an all-files connection is another one
+}
+
+std::string Txn::schema_of(const Family& f) const { return all_ ? alias_of(file_of(f)) : "main"; }
+
+// The lowest version of the files held; -1 on error.
+int Txn::stored_version() {
+  int low = -1;
+  for (const std::string& schema : schemas()) {
+    int v = user_version(db_, schema);
+    if (v < 0) return -1;
+    if (low < 0 || v < low) low = v;
+  }
+  return low;
 }
 
 int Txn::open(Mode mode) {
   if (!*device_path_) return -1;
-  std::string path = dev_path(device_path_);
+  const std::string path = dev_path(file_path(device_path_, file_).c_str());
   const char* begin = mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN";
-  if ((db_ = take_kept(path))) {
+  if ((db_ = take_kept(key()))) {
     kept_ = true;  // its version was read when it was opened
     return exec(db_, begin) ? 0 : -1;
   }
@@ -371,30 +413,88 @@ int Txn::open(Mode mode) {
       return -1;
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  if (all_) {
+    for (const char* f : files_of_database(device_path_)) {
+      if (!*f) continue;
+      Stmt a(db_, "ATTACH ?1 AS " + quoted(alias_of(f).c_str()));
+      if (!a.ok()) return -1;
+      sqlite3_bind_text(a.get(), 1, dev_path(file_path(device_path_, f).c_str()).c_str(), -1, SQLITE_TRANSIENT);
+      if (!a.run()) return -1;
+    }
+  }
+  const int want = current_version(device_path_);
   // The version is read inside the caller's transaction: one lock for the request.
   if (!exec(db_, begin)) return -1;
-  int v = user_version(db_);
-  if (v >= kSchemaVersion) return 0;
+  int v = stored_version();
+  if (v >= want) return 0;
   exec(db_, "ROLLBACK");
   if (v < 0) return -1;
-  // A new file: factory defaults, once, whoever gets here first.
+  if (!all_ && files_of_database(device_path_).size() > 1) {
+    // A new file, or the earlier layout: the whole database is brought up to
+    // date at once, with every file held.
+    Txn whole(device_path_, kWrite);
+    if (!whole.ok() || whole.commit() != 0) return -1;
+    return exec(db_, begin) && stored_version() >= want ? 0 : -1;
+  }
+  // New files: factory defaults (or the earlier layout's tables), once, whoever gets here first.
   if (!exec(db_, "BEGIN IMMEDIATE")) return -1;
-  v = user_version(db_);
-  if (v < 0 || (v < kSchemaVersion && install() != 0) || !exec(db_, "COMMIT")) {
+  v = stored_version();
+  if (v < 0 || (v < want && install() != 0) || !exec(db_, "COMMIT")) {
     exec(db_, "ROLLBACK");
     return -1;
   }
   return exec(db_, begin) ? 0 : -1;
 }
 
+// Every file held gets its tables. A family whose table is missing from its
+// file takes it from kvdb.db when the earlier layout kept it there (rows as
+// they were), else starts from its factory rows.
 int Txn::install() {
-  if (!exec(db_, "CREATE TABLE IF NOT EXISTS kv_tables(name TEXT PRIMARY KEY, family TEXT NOT NULL)"))
-    return -1;
-  for (const Family* f : registry())
-    if (f->table && same_db(*f, device_path_) && ensure_table(*f, nullptr) != 0) return -1;
-  if (run_factory_defaults(*this) != 0) return -1;
-  std::string v = "PRAGMA user_version=" + std::to_string(kSchemaVersion);
-  return exec(db_, v.c_str()) ? 0 : -1;
+  std::vector<const Family*> fresh;
+  for (const Family* f : registry()) {
+    if (!f->table || !same_db(*f, device_path_) || table_in(schema_of(*f), f->table)) continue;
+    if (schema_of(*f) != "main" && table_in("main", f->table)) {
+      if (move_table(*f, f->table) != 0) return -1;
+      continue;
+    }
+    if (ensure_table(*f, nullptr) != 0) return -1;
+    fresh.push_back(f);
+  }
+  // Tables named by their callers (schedules): listed with their family.
+  std::vector<std::pair<std::string, const Family*>> named;
+  if (all_ && table_in("main", "kv_tables")) {
+    Stmt s(db_, "SELECT name,family FROM main.kv_tables ORDER BY rowid");
+    if (!s.ok()) return -1;
+    while (s.step() == SQLITE_ROW) {
+      const Family* f = find_family(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 1)));
+      if (f && schema_of(*f) != "main")
+        named.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)), f);
+    }
+  }
+  for (const auto& [name, f] : named)
+    if (move_table(*f, name.c_str()) != 0) return -1;
+  for (const Family* f : fresh)
+    if (f->defaults && f->defaults(*this) != 0) return fail();
+  if (!ok()) return -1;
+  const std::string v = std::to_string(current_version(device_path_));
+  for (const std::string& schema : schemas())
+    if (!exec(db_, ("PRAGMA " + quoted(schema.c_str()) + ".user_version=" + v).c_str())) return -1;
+  return 0;
+}
+
+// A table of kvdb.db's earlier layout into the family's own file, rows in order.
+int Txn::move_table(const Family& f, const char* table) {
+  if (ensure_table(f, table) != 0) return -1;
+  const std::string cols = col_list(f), dst = quoted(schema_of(f).c_str()) + "." + quoted(table),
+                    src = "main." + quoted(table);
+  if (!exec(db_, ("INSERT INTO " + dst + "(" + cols + ") SELECT " + cols + " FROM " + src + " ORDER BY rowid").c_str()) ||
+      !exec(db_, ("DROP TABLE " + src).c_str()))
+    return fail();
+  if (f.table) return 0;
+  Stmt del(db_, "DELETE FROM main.kv_tables WHERE name=?1");
+  if (!del.ok()) return fail();
+  sqlite3_bind_text(del.get(), 1, table, -1, SQLITE_TRANSIENT);
+  return del.run() ? 0 : fail();
 }
 
 int run_factory_defaults(Txn& t) {
@@ -440,21 +540,42 @@ int Txn::fail() {
 
 const char* Txn::table_of(const Family& f, const char* table) {
   const char* t = table ? table : f.table;
+  // A transaction of one file serves that file's families only.
+  if (!all_ && same_db(f, device_path_) && strcmp(file_of(f), file_) != 0) return nullptr;
   return valid_identifier(t) ? t : nullptr;
 }
 
-bool Txn::has_table(const char* table) {
+bool Txn::table_in(const std::string& schema, const char* table) {
   if (!ok()) return false;
-  Stmt s(db_, "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1");
+  Stmt s(db_, "SELECT 1 FROM " + quoted(schema.c_str()) + ".sqlite_master WHERE type='table' AND name=?1");
   if (!s.ok()) return false;
   sqlite3_bind_text(s.get(), 1, table, -1, SQLITE_TRANSIENT);
   return s.step() == SQLITE_ROW;
 }
 
+bool Txn::has_table(const char* table) {
+  for (const std::string& schema : schemas())
+    if (table_in(schema, table)) return true;
+  return false;
+}
+
+int Txn::table_names(std::vector<std::string>* names) {
+  if (!ok()) return -1;
+  for (const std::string& schema : schemas()) {
+    Stmt s(db_, "SELECT name FROM " + quoted(schema.c_str()) +
+                    ".sqlite_master WHERE type='table' AND name!='kv_tables' ORDER BY name");
+    if (!s.ok()) return fail();
+    while (s.step() == SQLITE_ROW) names->emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+  }
+  std::sort(names->begin(), names->end());
+  return 0;
+}
+
 int Txn::ensure_table(const Family& f, const char* table) {
   const char* t = table_of(f, table);
   if (!ok() || !t) return fail();
-  std::string sql = "CREATE TABLE IF NOT EXISTS " + quoted(t) + "(";
+  const std::string schema = quoted(schema_of(f).c_str());
+  std::string sql = "CREATE TABLE IF NOT EXISTS " + schema + "." + quoted(t) + "(";
   for (uint32_t i = 0; i < f.ncols; ++i)
     sql += (i ? "," : "") + quoted(f.cols[i].name) + " " + sql_type(f.cols[i].type);
   if (f.nkeys) {
@@ -465,7 +586,10 @@ int Txn::ensure_table(const Family& f, const char* table) {
   sql += ")";
   if (!exec(db_, sql.c_str())) return fail();
   if (!f.table) {
-    Stmt s(db_, "INSERT OR IGNORE INTO kv_tables(name,family) VALUES(?1,?2)");
+    // The family of a table named by its caller, made with the file's first such table.
+    if (!exec(db_, ("CREATE TABLE IF NOT EXISTS " + schema + ".kv_tables(name TEXT PRIMARY KEY, family TEXT NOT NULL)").c_str()))
+      return fail();
+    Stmt s(db_, "INSERT OR IGNORE INTO " + schema + ".kv_tables(name,family) VALUES(?1,?2)");
     if (!s.ok()) return fail();
     sqlite3_bind_text(s.get(), 1, t, -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(s.get(), 2, f.name, -1, SQLITE_STATIC);
@@ -477,11 +601,13 @@ int Txn::ensure_table(const Family& f, const char* table) {
 const Family* Txn::family_of_table(const char* table) {
   if (const Family* f = family_of_fixed_table(table)) return f;
   if (!ok()) return nullptr;
-  Stmt s(db_, "SELECT family FROM kv_tables WHERE name=?1");
-  if (!s.ok()) return nullptr;
-  sqlite3_bind_text(s.get(), 1, table, -1, SQLITE_TRANSIENT);
-  if (s.step() != SQLITE_ROW) return nullptr;
-  return find_family(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+  for (const std::string& schema : schemas()) {
+    Stmt s(db_, "SELECT family FROM " + quoted(schema.c_str()) + ".kv_tables WHERE name=?1");
+    if (!s.ok()) continue;
+    sqlite3_bind_text(s.get(), 1, table, -1, SQLITE_TRANSIENT);
+    if (s.step() == SQLITE_ROW) return find_family(reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0)));
+  }
+  return nullptr;
 }
 
 int Txn::get(const Family& f, const char* table, Where where, void* rec) {
@@ -665,7 +791,7 @@ int Txn::set_int_column(const char* table, const char* column, int64_t value, co
 int read_one(const char* path, const Family& f, const char* table, Where where, void* rec) {
   if (!rec) return -1;
   memset(rec, 0, f.size);
-  Txn t(path, Txn::kRead);
+  Txn t(path, Txn::kRead, &f);
   return t.get(f, table, where, rec) == 0 ? 0 : -1;
 }
 
@@ -674,7 +800,7 @@ int read_list(const char* path, const Family& f, const char* table, Where where,
   if (count) *count = 0;
   if (!recs || max < 0) return -1;
   memset(recs, 0, static_cast<size_t>(max) * f.size);
-  Txn t(path, Txn::kRead);
+  Txn t(path, Txn::kRead, &f);
   return t.get_list(f, table, where, recs, max, count);
 }
 
@@ -682,42 +808,42 @@ int read_slots(const char* path, const Family& f, const char* table, const char*
                int nslots) {
   if (!recs || nslots < 0) return -1;
   memset(recs, 0, static_cast<size_t>(nslots) * f.size);
-  Txn t(path, Txn::kRead);
+  Txn t(path, Txn::kRead, &f);
   return t.get_slots(f, table, slot_col, recs, nslots);
 }
 
 int write_one(const char* path, const Family& f, const char* table, Where set, const void* rec) {
-  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put(f, table, set, rec); });
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put(f, table, set, rec); }, &f);
 }
 
 int write_list(const char* path, const Family& f, const char* table, Where group, const void* recs, int n) {
-  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_list(f, table, group, recs, n); });
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_list(f, table, group, recs, n); }, &f);
 }
 
 int write_masked(const char* path, const Family& f, const char* table, const char* slot_col,
                  const void* recs, int n, uint64_t mask) {
-  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_masked(f, table, slot_col, recs, n, mask); });
+  return transact(path, Txn::kWrite, [&](Txn& t) { return t.put_masked(f, table, slot_col, recs, n, mask); }, &f);
 }
 
 int copy_rows(const char* path, const Family& f, const char* table, Where fixed, const char* group_col,
               int64_t src, uint64_t mask) {
   return transact(path, Txn::kWrite,
-                  [&](Txn& t) { return t.copy_group(f, table, fixed, group_col, src, mask); });
+                  [&](Txn& t) { return t.copy_group(f, table, fixed, group_col, src, mask); }, &f);
 }
 
 int remove_rows(const char* path, const Family& f, const char* table, Where where) {
-  int r = transact(path, Txn::kWrite, [&](Txn& t) { return t.remove(f, table, where); });
+  int r = transact(path, Txn::kWrite, [&](Txn& t) { return t.remove(f, table, where); }, &f);
   return r < 0 ? -1 : 0;
 }
 
 int count_rows(const char* path, const Family& f, const char* table, Where where) {
-  Txn t(path, Txn::kRead);
+  Txn t(path, Txn::kRead, &f);
   return t.count(f, table, where);
 }
 
 int first_free_slot(const char* path, const Family& f, const char* table, const char* slot_col, int nslots,
                     const char* free_col) {
-  Txn t(path, Txn::kRead);
+  Txn t(path, Txn::kRead, &f);
   return t.first_free(f, table, slot_col, nslots, free_col);
 }
 

@@ -2,6 +2,7 @@
 // the simulated daemon's reset make a database again.
 #pragma once
 
-// Removes the database at the device path (and its journal files), then
-// creates it with the factory rows of every family. 0, or -1.
+// Removes the database at the device path (every file of it, and their
+// journal files), then creates it with the factory rows of every family.
+// 0, or -1.
 int kvdb_recreate(const char* device_path);

@@ -90,7 +90,7 @@ bool valid_key(const char* key) { return key && *key && strlen(key) < sizeof(Par
 // 0 stored, 1 not stored, -1 error.
 int read_param(const char* path, const char* key, ParamRec* r) {
   if (!valid_key(key)) return -1;
-  kvdb::Txn t(path, kvdb::Txn::kRead);
+  kvdb::Txn t(path, kvdb::Txn::kRead, &kParamFamily);
   return t.get(kParamFamily, nullptr, {{"key", 0, key}}, r);
 }
 
@@ -100,7 +100,7 @@ int store_param(const char* path, const char* key, const char* value, bool only_
   return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) {
     if (only_new && t.count(kParamFamily, nullptr, {{"key", 0, key}}) != 0) return -1;
     return t.put(kParamFamily, nullptr, {}, &r);
-  });
+  }, &kParamFamily);
 }
 
 }  // namespace

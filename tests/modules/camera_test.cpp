@@ -413,7 +413,7 @@ TEST_F(CameraTest, StoredSettingsAndFactoryValues) {
   EXPECT_EQ(call("/2082", "/tmp/cgic123 & x"), kTextHead + "CGI SUCCESS");
   EXPECT_EQ(call("/2082", ""), kTextError);
 
-  kvdb_sql("UPDATE ipc_protocol SET display_model = 1 WHERE id = 2");
+  kvdb_sql("ipc_protocol", "UPDATE ipc_protocol SET display_model = 1 WHERE id = 2");
   std::string protocols = call("/2008", "");
   EXPECT_EQ(protocols.rfind(kJsonHead + R"({ "protocols": [ { "id": 0, "name": "ONVIF", "protocolFunction": 1, )"
                                         R"("enable": 1, "display_model": 0, "models": [ ] }, )", 0), 0u);

@@ -164,7 +164,7 @@ TEST_F(CertTest, DownloadDropAndDeleteTheFiles) {
   kvdb_fail_writes("ssl_params");
   EXPECT_EQ(call("/7085"), kTextError);  // nothing removed when it cannot be recorded
   EXPECT_TRUE(root_.exists(kCert));
-  kvdb_sql("DROP TRIGGER refuse_INSERT_ssl_params; DROP TRIGGER refuse_UPDATE_ssl_params");
+  kvdb_sql("ssl_params", "DROP TRIGGER refuse_INSERT_ssl_params; DROP TRIGGER refuse_UPDATE_ssl_params");
   EXPECT_EQ(call("/7085"), kTextHead + "OK");
   EXPECT_FALSE(root_.exists(kCert));
   EXPECT_FALSE(root_.exists(kCsr));

@@ -89,7 +89,7 @@ TEST_F(SessionTest, SignedInSessionsRunAndOnlyAdministratorsManage) {
   // Unknown, malformed and expired sessions are refused.
   EXPECT_EQ(call_as("99999999999999999999999999999999", "/6108", ""), kRefused);
   EXPECT_EQ(call_as(admin + "' OR '1'='1", "/6108", ""), kRefused);
-  kvdb_sql(("UPDATE web_session SET expires = 1 WHERE id = '" + viewer + "'").c_str());
+  kvdb_sql("web_session", ("UPDATE web_session SET expires = 1 WHERE id = '" + viewer + "'").c_str());
   EXPECT_EQ(call_as(viewer, "/6108", ""), kRefused);
   EXPECT_EQ(call_as(admin, "/6108", ""), kTextHead + "1");
 }

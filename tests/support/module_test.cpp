@@ -6,10 +6,15 @@
 #include "base/paths.h"
 #include "platform/kvdb.h"
 
-void kvdb_sql(const char* statement) {
-  get_param_int(devpaths::kKvdb, "model", 0);  // creates the database with its defaults
+void kvdb_sql(const char* table, const char* statement) {
+  std::string file;
+  {
+    kvdb::Txn t(devpaths::kKvdb, kvdb::Txn::kRead);  // creates the database with its defaults
+    const kvdb::Family* f = t.family_of_table(table);
+    file = dev_path(kvdb::file_path(devpaths::kKvdb, f ? kvdb::file_of(*f) : "").c_str());
+  }
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(dev_path(devpaths::kKvdb).c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
   char* err = nullptr;
   EXPECT_EQ(sqlite3_exec(db, statement, nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
   sqlite3_free(err);
@@ -20,7 +25,7 @@ void kvdb_fail_writes(const char* table) {
   for (const char* when : {"INSERT", "UPDATE"}) {
     std::string sql = std::string("CREATE TRIGGER IF NOT EXISTS refuse_") + when + "_" + table + " BEFORE " + when +
                       " ON " + table + " BEGIN SELECT RAISE(ABORT, 'refused'); END";
-    kvdb_sql(sql.c_str());
+    kvdb_sql(table, sql.c_str());
   }
 }
 

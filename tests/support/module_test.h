@@ -36,8 +36,9 @@ T payload_as(const FakeRequest& r) {
   return rec;
 }
 
-// Raw SQL on the configuration database of the current root (created first).
-void kvdb_sql(const char* statement);
+// Raw SQL on the file of the configuration database (of the current root,
+// created first) that holds `table`.
+void kvdb_sql(const char* table, const char* statement);
 // Makes every insert and update of `table` fail, as a full or broken flash would.
 void kvdb_fail_writes(const char* table);
 

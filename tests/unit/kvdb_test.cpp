@@ -3,12 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/paths.h"
 #include "platform/kvdb.h"
+#include "platform/kvdb_video.h"
 #include "support/test_root.h"
 
 namespace {
@@ -74,6 +76,10 @@ class KvdbTest : public ::testing::Test {
  protected:
   TestRoot root_;
   std::string file_ = root_.path(kDb);
+  // The file of kvdb.db that keeps a family.
+  std::string family_file(const char* family) {
+    return root_.path(kvdb::file_path(kDb, kvdb::file_of(*kvdb::find_family(family))).c_str());
+  }
 };
 
 TEST_F(KvdbTest, MissingFileIsCreatedWithFactoryParameters) {
@@ -349,7 +355,7 @@ TEST_F(KvdbTest, FailedWriteLeavesTheStoredEntries) {
   old.entry[0] = ptz(1, 5);
   old.entry[1] = ptz(1, 6);
   ASSERT_EQ(write_ptz_params_all(kDb, 1, 1, &old), 0);
-  sql(file_,
+  sql(family_file("ptz_params"),
       "CREATE TRIGGER refuse BEFORE INSERT ON ptz_params WHEN NEW.acto_ptz_channel = 99 "
       "BEGIN SELECT RAISE(ABORT, 'refused'); END");
   PtzParams next{};
@@ -413,10 +419,11 @@ TEST_F(KvdbTest, SlotFamilyColumnsMasksAndFreeSlots) {
 TEST_F(KvdbTest, CopyTableColumnIntSetsMaskedRows) {
   ASSERT_EQ(get_param_int(kDb, "alarm_in", 0), 16);  // database exists
   // The factory video loss rows, one per channel, keyed by "id".
-  sql(file_, "UPDATE video_loss SET tri_alarms = 0");
+  const std::string file = family_file("video_loss");
+  sql(file, "UPDATE video_loss SET tri_alarms = 0");
   ASSERT_EQ(copy_table_column_int(kDb, "video_loss", "tri_alarms", 9, 0b1010 | (1ull << 40), "id"), 0);
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
   sqlite3_stmt* s = nullptr;
   sqlite3_prepare_v2(db, "SELECT tri_alarms FROM video_loss WHERE id < 4 ORDER BY id", -1, &s, nullptr);
   std::vector<int> got;
@@ -546,3 +553,89 @@ TEST_F(KvdbTest, WriteScopeHoldsOtherWritersAndRollsBackUncommitted) {
 }
 
 }  // namespace
+
+// kvdb.db as the earlier layout kept it: every table of every file in the one
+// file, at version 1.
+void join_files(const std::string& main_file, const std::vector<std::string>& others) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(main_file.c_str(), &db), SQLITE_OK);
+  auto exec = [db](const std::string& q) {
+    char* err = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, q.c_str(), nullptr, nullptr, &err), SQLITE_OK) << q << ": " << (err ? err : "");
+    sqlite3_free(err);
+  };
+  exec("CREATE TABLE IF NOT EXISTS kv_tables(name TEXT PRIMARY KEY, family TEXT NOT NULL)");
+  for (const std::string& f : others) {
+    exec("ATTACH '" + f + "' AS o");
+    std::vector<std::pair<std::string, std::string>> tables;
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name, sql FROM o.sqlite_master WHERE type='table'", -1, &s,
+                       nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW)
+      tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                          reinterpret_cast<const char*>(sqlite3_column_text(s, 1)));
+    sqlite3_finalize(s);
+    for (auto& [name, create] : tables) {
+      if (name != "kv_tables") exec(create);
+      exec("INSERT INTO main.\"" + name + "\" SELECT * FROM o.\"" + name + "\"");
+    }
+    exec("DETACH o");
+    unlink(f.c_str());
+  }
+  exec("PRAGMA user_version=1");
+  sqlite3_close(db);
+}
+
+TEST_F(KvdbTest, EarlierOneFileLayoutIsSplitOnFirstOpenRowsKept) {
+  ScheduleRec in = patterned_schedule(9), out{};
+  ASSERT_EQ(write_schedule(kDb, "alarm_chnIn1_x_schedule", 2, &in), 0);
+  OsdRec osd{};
+  ASSERT_EQ(read_osd(kDb, &osd, 3), 0);
+  strcpy(osd.name, "kept over the split");
+  ASSERT_EQ(write_osd(kDb, &osd), 0);
+  ASSERT_EQ(set_param_int(kDb, "raidmode", 1), 0);
+  std::vector<std::string> others;
+  for (const std::string& f : kvdb::database_files(kDb))
+    if (f != kDb) others.push_back(root_.path(f.c_str()));
+  ASSERT_EQ(others.size(), 9u);
+  join_files(file_, others);
+  ASSERT_FALSE(root_.exists(kvdb::database_files(kDb)[1].c_str()));
+
+  // A read of the parameters alone brings the whole database over.
+  EXPECT_EQ(get_param_int(kDb, "raidmode", 0), 1);
+  for (const std::string& f : others) EXPECT_EQ(access(f.c_str(), F_OK), 0) << f;
+  ASSERT_EQ(read_schedule(kDb, "alarm_chnIn1_x_schedule", 2, &out), 0);
+  EXPECT_EQ(memcmp(&in, &out, sizeof in), 0);
+  OsdRec back{};
+  ASSERT_EQ(read_osd(kDb, &back, 3), 0);
+  EXPECT_STREQ(back.name, "kept over the split");  // moved, not made again from factory rows
+  kvdb::Txn t(kDb, kvdb::Txn::kRead);
+  ASSERT_TRUE(t.ok());
+  const kvdb::Family* f = t.family_of_table("alarm_chnIn1_x_schedule");
+  ASSERT_NE(f, nullptr);
+  EXPECT_STREQ(f->name, "schedule");
+  // kvdb.db keeps what every request reads, nothing else.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db, "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type='table' ORDER BY name)",
+                     -1, &s, nullptr);
+  ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "kv_tables params test_slot web_session");  // test_slot: this file's own family
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
+TEST_F(KvdbTest, EveryFamilyHasItsFileAndKvdbKeepsOnlyWhatEveryRequestReads) {
+  const std::vector<std::string> own = {"params", "web_session"};
+  for (const kvdb::Family* f : kvdb::families()) {
+    if ((f->db && strcmp(f->db, kDb) != 0) || strncmp(f->name, "test_", 5) == 0) continue;
+    bool in_own = std::find(own.begin(), own.end(), f->name) != own.end();
+    EXPECT_EQ(*kvdb::file_of(*f) == '\0', in_own) << f->name;
+  }
+  const std::vector<std::string> files = kvdb::database_files(kDb);
+  EXPECT_EQ(files.front(), kDb);
+  EXPECT_EQ(files[1], "/mnt/nand/app/kvdb-camera.db");
+  EXPECT_LE(files.size(), 11u);  // SQLite attaches ten files at most
+  EXPECT_EQ(kvdb::database_files(devpaths::kAnprDb), std::vector<std::string>{devpaths::kAnprDb});
+}

@@ -92,22 +92,11 @@ int cmd_set(const Options& o) {
   return 0;
 }
 
-// The record tables of an open database, by name.
-bool table_names(kvdb::Txn& t, std::vector<std::string>* names) {
-  sqlite3_stmt* s = nullptr;
-  if (sqlite3_prepare_v2(t.db(), "SELECT name FROM sqlite_master WHERE type='table' AND name!='kv_tables' ORDER BY name",
-                         -1, &s, nullptr) != SQLITE_OK)
-    return false;
-  while (sqlite3_step(s) == SQLITE_ROW) names->emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-  sqlite3_finalize(s);
-  return true;
-}
-
 int cmd_tables(const Options& o) {
   kvdb::Txn t(o.db ? o.db : devpaths::kKvdb, kvdb::Txn::kRead);
   if (!t.ok()) return fail("cannot open database");
   std::vector<std::string> names;
-  if (!table_names(t, &names)) return fail(sqlite3_errmsg(t.db()));
+  if (t.table_names(&names) != 0) return fail(sqlite3_errmsg(t.db()));
   for (const std::string& name : names) {
     const kvdb::Family* f = t.family_of_table(name.c_str());
     printf("%s\t%s\t%d\n", name.c_str(), f ? f->name : "-", f ? t.count(*f, name.c_str(), {}) : 0);
@@ -135,7 +124,7 @@ int cmd_rows(const Options& o) {
   for (const char* db : dbs) {
     kvdb::Txn t(db, kvdb::Txn::kRead);
     std::vector<std::string> names;
-    if (!t.ok() || !table_names(t, &names)) return fail(std::string("cannot read ") + dev_path(db));
+    if (!t.ok() || t.table_names(&names) != 0) return fail(std::string("cannot read ") + dev_path(db));
     for (const std::string& name : names) {
       const kvdb::Family* f = t.family_of_table(name.c_str());
       if (!f) continue;
