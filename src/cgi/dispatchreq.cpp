@@ -14,6 +14,7 @@ WebRes g_table[MAX_WEBREQ_COUNT];
 unsigned char g_in_use[MAX_WEBREQ_COUNT];
 uint64_t g_key[MAX_WEBREQ_COUNT];  // each slot's path as one number, for unregistering
 int g_count = 0;
+int g_low_free = 0;  // no free slot below it: registering starts there, not at slot 0
 
 // A path as one number: its eight bytes with everything from the first NUL on
 // cleared (the bytes after a terminator are not always zero).
@@ -34,13 +35,14 @@ int WebResRegister(const WebRes* res, int count) {
     return -1;
   }
   int next = 0;
-  for (int slot = 0; slot < MAX_WEBREQ_COUNT && next < count; ++slot) {
+  for (int slot = g_low_free; slot < MAX_WEBREQ_COUNT && next < count; ++slot) {
     if (g_in_use[slot]) continue;
     g_table[slot] = res[next++];
     g_table[slot].path[sizeof g_table[slot].path - 1] = '\0';
     g_key[slot] = path_key(g_table[slot].path);
     g_in_use[slot] = 1;
     ++g_count;
+    if (slot == g_low_free) ++g_low_free;
   }
   return 0;
 }
@@ -78,6 +80,7 @@ int WebResUnregister(const WebRes* res, int count) {
     g_in_use[slot] = 0;
     g_key[slot] = 0;
     --g_count;
+    if (slot < g_low_free) g_low_free = slot;
   }
   return 0;
 }

@@ -121,7 +121,7 @@ const Family* find_family(const char* name);
 const Family* family_of_fixed_table(const char* table);
 
 // kvdb.db is kept in several files. kvdb.db itself holds what nearly every
-// request reads (parameters, sessions); each module's families live in
+// request reads (the parameters); each module's families live in
 // a file beside it ("kvdb-camera.db", ...), so that a call parses the schema
 // of its own file only. A transaction of several calls (transact() without a
 // family, WriteScope) holds every file, attached, and commits them together.

@@ -473,6 +473,14 @@ int Txn::install() {
   }
   for (const auto& [name, f] : named)
     if (move_table(*f, name.c_str()) != 0) return -1;
+  if (!named.empty()) {  // the list left behind goes once it is empty
+    int left = -1;
+    {
+      Stmt s(db_, "SELECT COUNT(*) FROM main.kv_tables");
+      if (s.ok() && s.step() == SQLITE_ROW) left = sqlite3_column_int(s.get(), 0);
+    }
+    if (left < 0 || (left == 0 && !exec(db_, "DROP TABLE main.kv_tables"))) return fail();
+  }
   for (const Family* f : fresh)
     if (f->defaults && f->defaults(*this) != 0) return fail();
   if (!ok()) return -1;

@@ -1,5 +1,5 @@
-// Which file of kvdb.db keeps each family. The parameters and sessions, read
-// by nearly every request, stay in kvdb.db itself; the others are grouped by
+// Which file of kvdb.db keeps each family. The parameters, read by nearly
+// every request, stay in kvdb.db itself; the others are grouped by
 // the pages that use them together, at most ten files beside it (SQLite
 // attaches ten at most).
 #include <cstring>
@@ -18,7 +18,7 @@ struct Placement {
 };
 
 constexpr Placement kPlacements[] = {
-    {"params", ""}, {"web_session", ""},
+    {"params", ""},
     {"camera", "camera"}, {"ipc_protocol", "camera"}, {"ipc_models", "camera"}, {"ipc_model", "camera"},
     {"exposure", "camera"}, {"device", "camera"},
     {"osd", "video"}, {"motion", "video"}, {"video_loss", "video"}, {"privacy_mask", "video"},
@@ -38,7 +38,7 @@ constexpr Placement kPlacements[] = {
     {"pppoe", "network"}, {"ddns", "network"}, {"email", "network"}, {"port", "network"},
     {"network", "network"}, {"network_iface", "network"}, {"multicast", "network"}, {"snmp", "network"},
     {"upnp", "network"}, {"access_filter", "network"}, {"ssl_params", "network"}, {"p2p_info", "network"},
-    {"user", "system"}, {"time", "system"}, {"display", "system"}, {"push_msg_event", "system"}, {"push_msg_nvr_event", "system"},
+    {"user", "system"}, {"web_session", "system"}, {"time", "system"}, {"display", "system"}, {"push_msg_event", "system"}, {"push_msg_nvr_event", "system"},
     {"ptz_port", "system"}, {"ptz_speed", "system"}, {"ptz_tour", "system"},
 };
 

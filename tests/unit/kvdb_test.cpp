@@ -621,13 +621,13 @@ TEST_F(KvdbTest, EarlierOneFileLayoutIsSplitOnFirstOpenRowsKept) {
   sqlite3_prepare_v2(db, "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type='table' ORDER BY name)",
                      -1, &s, nullptr);
   ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "kv_tables params test_slot web_session");  // test_slot: this file's own family
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "params test_slot");  // test_slot: this file's own family
   sqlite3_finalize(s);
   sqlite3_close(db);
 }
 
 TEST_F(KvdbTest, EveryFamilyHasItsFileAndKvdbKeepsOnlyWhatEveryRequestReads) {
-  const std::vector<std::string> own = {"params", "web_session"};
+  const std::vector<std::string> own = {"params"};
   for (const kvdb::Family* f : kvdb::families()) {
     if ((f->db && strcmp(f->db, kDb) != 0) || strncmp(f->name, "test_", 5) == 0) continue;
     bool in_own = std::find(own.begin(), own.end(), f->name) != own.end();
