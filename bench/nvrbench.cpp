@@ -3,7 +3,8 @@
 //   nvrbench ipc [runs]                     waited daemon round trip against the simulator
 //   nvrbench db [runs]                      open the database and read one parameter
 //   nvrbench pairs RUNS B0 NAME PROGRAM ROUTE [NAME PROGRAM ROUTE...]
-//                                           each program (GET of ROUTE, under the NVR_ROOT
+//                                           each program (GET of ROUTE, "/6011?0" with a
+//                                           query, under the NVR_ROOT
 //                                           of the environment) alternated with B0 in one
 //                                           series: median time, median of the pairwise
 //                                           ratios, median page faults (peak RSS: the
@@ -85,9 +86,12 @@ struct Run {
   long faults;
 };
 
-// One start to exit of PROGRAM with PATH_INFO=route, its own page faults and peak RSS.
+// One start to exit of PROGRAM with PATH_INFO=route (and QUERY_STRING the text
+// after a '?' in it), its own page faults and peak RSS.
 Run run_measured(const char* program, const char* route) {
-  setenv("PATH_INFO", route, 1);
+  const char* query = strchr(route, '?');
+  setenv("PATH_INFO", std::string(route, query ? static_cast<size_t>(query - route) : strlen(route)).c_str(), 1);
+  setenv("QUERY_STRING", query ? query + 1 : "", 1);
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);

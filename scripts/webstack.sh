@@ -61,7 +61,8 @@ ws_prepare_root() {
     mkdir -p "$root/$d" || ws_die "cannot create $root/$d"
   done
   if ws_have kvdbctl; then
-    rm -f "$root/mnt/nand/app/kvdb.db" "$root/mnt/nand/app/anpr.db" "$root/mnt/nand2/oem.db"
+    rm -f "$root/mnt/nand/app/kvdb.db" "$root/mnt/nand/app"/kvdb-*.db "$root/mnt/nand/app/anpr.db" \
+      "$root/mnt/nand2/oem.db"
     "$WS_BIN/kvdbctl" --root "$root" init --admin-password "$password" >/dev/null \
       || ws_die "kvdbctl init failed"
   else

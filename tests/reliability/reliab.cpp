@@ -263,25 +263,25 @@ bool present(const Write& w) {
   return false;
 }
 
+// SQLite's own check of every file of kvdb.db (attached together).
 std::string integrity() {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(dev_path(devpaths::kKvdb).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* st = nullptr;
-    result = "no answer";
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-      result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
+  kvdb::Txn t(devpaths::kKvdb, kvdb::Txn::kRead);
+  if (!t.ok()) return "cannot open";
+  sqlite3_stmt* st = nullptr;
+  std::string result = "no answer";
+  if (sqlite3_prepare_v2(t.db(), "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    result = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
   return result;
 }
 
-// Database files beside kvdb.db that a killed writer may leave.
+// Journal files beside kvdb.db's files that a killed writer may leave.
 bool journal_left() {
-  const std::string db = dev_path(devpaths::kKvdb);
-  return fs::exists(db + "-journal") || fs::exists(db + "-wal");
+  for (const std::string& file : kvdb::database_files(devpaths::kKvdb)) {
+    const std::string db = dev_path(file.c_str());
+    if (fs::exists(db + "-journal") || fs::exists(db + "-wal")) return true;
+  }
+  return false;
 }
 
 // What a batch of writers did.
