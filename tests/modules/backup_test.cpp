@@ -198,7 +198,9 @@ TEST(BackupOnCoreSim, ClipDownloadsAsAnAviThatProbesRight) {
     AviSeen seen = read_avi(file);
     EXPECT_TRUE(c.exact ? seen.index_entries == c.frames : seen.index_entries <= c.frames) << seen.index_entries;
     EXPECT_EQ(seen.frames.size(), seen.index_entries);
-    if (!have_probe) continue;
+    // A loaded machine may interrupt the open-ended clip before its first frame:
+    // with no frame there is no stream to probe.
+    if (!have_probe || seen.index_entries == 0) continue;
     root.write_file("/tmp/clip.avi", file);
     char probed[64];
     snprintf(probed, sizeof probed, "rawvideo|320|240|%u\n%.6f\n", seen.index_entries, seen.index_entries / 10.0);
