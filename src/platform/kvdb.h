@@ -237,7 +237,6 @@ class Txn {
   bool all_ = false;       // every file of the database attached
   bool failed_ = false;
   bool done_ = false;
-  bool kept_ = false;  // db_ is the process's kept connection (not closed here)
   bool nested_ = false;  // a savepoint in this thread's WriteScope
 };
 

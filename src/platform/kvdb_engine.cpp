@@ -28,12 +28,90 @@ std::vector<const Family*>& registry() {
   return r;
 }
 
+// Connections a process that lives for one request keeps open between its
+// transactions, and the statements prepared on them.
+struct Kept {
+  std::string key;     // its file's path, with "*" when every file is attached
+  std::string device;  // device path of the database
+  sqlite3* db;
+  bool busy;  // a transaction of this process runs on it
+};
+struct Cached {
+  sqlite3* db;
+  std::string sql;
+  sqlite3_stmt* s;
+  bool busy;
+};
+bool g_keep = false;
+std::mutex g_kept_mu;  // the reply thread may read the database too; guards both lists
+std::vector<Kept> g_kept;
+std::vector<Cached> g_cached;
+
+bool kept_locked(sqlite3* db) {
+  for (const Kept& k : g_kept)
+    if (k.db == db) return true;
+  return false;
+}
+
+// A statement of a kept connection stays prepared for the rest of the
+// request, reset after each use: a page that reads per channel parses its
+// query once. Others are finalized after use.
+sqlite3_stmt* prepare(sqlite3* db, const std::string& sql, bool* cached) {
+  {
+    std::lock_guard<std::mutex> lk(g_kept_mu);
+    *cached = kept_locked(db);
+    if (*cached)
+      for (Cached& c : g_cached)
+        if (c.db == db && !c.busy && c.sql == sql) {
+          c.busy = true;
+          return c.s;
+        }
+  }
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v3(db, sql.c_str(), -1, *cached ? SQLITE_PREPARE_PERSISTENT : 0, &s, nullptr) != SQLITE_OK ||
+      !s) {
+    sqlite3_finalize(s);
+    return nullptr;
+  }
+  if (*cached) {
+    std::lock_guard<std::mutex> lk(g_kept_mu);
+    g_cached.push_back({db, sql, s, true});
+  }
+  return s;
+}
+
+void release(sqlite3_stmt* s, bool cached) {
+  if (!s) return;
+  if (cached) {
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    std::lock_guard<std::mutex> lk(g_kept_mu);
+    for (Cached& c : g_cached)
+      if (c.s == s) {
+        c.busy = false;
+        return;
+      }
+  }
+  sqlite3_finalize(s);
+}
+
+// Closes a connection with its kept statements (SQLite keeps a connection
+// open while any of its statements is).
+void close_locked(sqlite3* db) {
+  for (size_t i = 0; i < g_cached.size();)
+    if (g_cached[i].db == db) {
+      sqlite3_finalize(g_cached[i].s);
+      g_cached.erase(g_cached.begin() + static_cast<long>(i));
+    } else {
+      ++i;
+    }
+  sqlite3_close(db);
+}
+
 class Stmt {
  public:
-  Stmt(sqlite3* db, const std::string& sql) {
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s_, nullptr) != SQLITE_OK) s_ = nullptr;
-  }
-  ~Stmt() { sqlite3_finalize(s_); }
+  Stmt(sqlite3* db, const std::string& sql) : s_(prepare(db, sql, &cached_)) {}
+  ~Stmt() { release(s_, cached_); }
   Stmt(const Stmt&) = delete;
   Stmt& operator=(const Stmt&) = delete;
   bool ok() const { return s_ != nullptr; }
@@ -49,6 +127,7 @@ class Stmt {
   void reset() { sqlite3_reset(s_); }
 
  private:
+  bool cached_ = false;
   sqlite3_stmt* s_ = nullptr;
 };
 
@@ -174,7 +253,13 @@ bool same_db(const Family& f, const char* device_path) {
   return strcmp(f.db ? f.db : devpaths::kKvdb, device_path) == 0;
 }
 
-bool exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+// One statement through the kept statements (BEGIN, COMMIT on every call);
+// several at once through sqlite3_exec.
+bool exec(sqlite3* db, const char* sql) {
+  if (strchr(sql, ';')) return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  Stmt s(db, sql);
+  return s.ok() && s.run();
+}
 
 int user_version(sqlite3* db, const std::string& schema = "main") {
   Stmt s(db, "PRAGMA " + quoted(schema.c_str()) + ".user_version");
@@ -266,16 +351,6 @@ const Match* Where::find(const char* col) const {
 // ---- Txn ----
 
 namespace {
-struct Kept {
-  std::string key;     // its file's path, with "*" when every file is attached
-  std::string device;  // device path of the database
-  sqlite3* db;
-  bool busy;  // a transaction of this process runs on it
-};
-bool g_keep = false;
-std::mutex g_kept_mu;  // the reply thread may read the database too
-std::vector<Kept> g_kept;
-
 // The kept connection of key, marked busy; null when none is free.
 sqlite3* take_kept(const std::string& key) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
@@ -287,23 +362,31 @@ sqlite3* take_kept(const std::string& key) {
   return nullptr;
 }
 
-// Hands a connection back (or keeps a new one); false when it is not kept.
-bool give_back(const std::string& key, const char* device, sqlite3* db, bool ok) {
+// Keeps a new connection (in use) when none of its key is kept yet; false
+// when it is not kept.
+bool keep_new(const std::string& key, const char* device, sqlite3* db) {
+  std::lock_guard<std::mutex> lk(g_kept_mu);
+  if (!g_keep) return false;
+  for (const Kept& k : g_kept)
+    if (k.key == key) return false;
+  g_kept.push_back({key, device, db, true});
+  return true;
+}
+
+// Hands a kept connection back, or closes it (with its statements) when it is
+// not kept or failed.
+void give_back(sqlite3* db, bool ok) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
   for (size_t i = 0; i < g_kept.size(); ++i)
     if (g_kept[i].db == db) {
       if (ok) {
         g_kept[i].busy = false;
-        return true;
+        return;
       }
       g_kept.erase(g_kept.begin() + static_cast<long>(i));
-      return false;
+      break;
     }
-  bool known = false;
-  for (const Kept& k : g_kept) known = known || k.key == key;
-  if (!g_keep || !ok || known) return false;
-  g_kept.push_back({key, device, db, false});
-  return true;
+  close_locked(db);
 }
 }  // namespace
 
@@ -311,7 +394,7 @@ void keep_connections(bool on) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
   g_keep = on;
   if (on) return;
-  for (const Kept& k : g_kept) sqlite3_close(k.db);
+  for (const Kept& k : g_kept) close_locked(k.db);
   g_kept.clear();
 }
 
@@ -319,7 +402,7 @@ void drop_kept_connection(const char* device_path) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
   for (size_t i = 0; i < g_kept.size();)
     if (g_kept[i].device == device_path && !g_kept[i].busy) {
-      sqlite3_close(g_kept[i].db);
+      close_locked(g_kept[i].db);
       g_kept.erase(g_kept.begin() + static_cast<long>(i));
     } else {
       ++i;
@@ -353,9 +436,8 @@ Txn::Txn(const char* device_path, Mode mode, const Family* only) : device_path_(
   else
     all_ = files_of_database(device_path_).size() > 1;
   if (open(mode) != 0 && db_) {
-    if (!kept_ || !give_back(key(), device_path_, db_, false)) sqlite3_close(db_);
+    give_back(db_, false);
     db_ = nullptr;
-    kept_ = false;
   }
 }
 
@@ -366,7 +448,7 @@ Txn::~Txn() {
     return;
   }
   if (!done_) exec(db_, "ROLLBACK");
-  if (!give_back(key(), device_path_, db_, true)) sqlite3_close(db_);
+  give_back(db_, true);
 }
 
 std::vector<std::string> Txn::schemas() const {
@@ -398,10 +480,7 @@ int Txn::open(Mode mode) {
   if (!*device_path_) return -1;
   const std::string path = dev_path(file_path(device_path_, file_).c_str());
   const char* begin = mode == kWrite ? "BEGIN IMMEDIATE" : "BEGIN";
-  if ((db_ = take_kept(key()))) {
-    kept_ = true;  // its version was read when it was opened
-    return exec(db_, begin) ? 0 : -1;
-  }
+  if ((db_ = take_kept(key()))) return exec(db_, begin) ? 0 : -1;  // its version was read when it was opened
   use_plain_paths();
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
@@ -413,6 +492,7 @@ int Txn::open(Mode mode) {
       return -1;
   }
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  keep_new(key(), device_path_, db_);
   if (all_) {
     for (const char* f : files_of_database(device_path_)) {
       if (!*f) continue;

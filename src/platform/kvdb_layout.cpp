@@ -3,6 +3,7 @@
 // the pages that use them together, at most ten files beside it (SQLite
 // attaches ten at most).
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,34 +13,41 @@
 namespace kvdb {
 namespace {
 
+// The files in the order they are attached; kOwn is kvdb.db itself.
+enum File : unsigned char { kOwn, kCamera, kVideo, kEvent, kAnalytics, kAlarm, kRecord, kStorage, kNetwork, kSystem };
+const char* const kFileNames[] = {"",       "camera",  "video",   "event",   "analytics",
+                                  "alarm",  "record",  "storage", "network", "system"};
+static_assert(std::size(kFileNames) == kSystem + 1 && std::size(kFileNames) <= 11, "SQLite attaches ten files at most");
+
 struct Placement {
   const char* family;
-  const char* file;
+  File file;
 };
 
 constexpr Placement kPlacements[] = {
-    {"params", ""},
-    {"camera", "camera"}, {"ipc_protocol", "camera"}, {"ipc_models", "camera"}, {"ipc_model", "camera"},
-    {"exposure", "camera"}, {"device", "camera"},
-    {"osd", "video"}, {"motion", "video"}, {"video_loss", "video"}, {"privacy_mask", "video"},
-    {"cameraio", "video"}, {"volumedetect", "video"}, {"trigger_alarms", "video"}, {"smart_event", "video"},
-    {"schedule", "event"}, {"whiteled_params", "event"}, {"peoplecnt_wled_params", "event"},
-    {"warning_light_params", "event"}, {"http_notification_params", "event"},
-    {"except_http_notification_params", "event"}, {"ptz_params", "event"},
-    {"peoplecnt_ptz_params", "event"}, {"alarm_audio_file", "event"},
-    {"face_event", "analytics"}, {"anpr_event", "analytics"}, {"pos_settings", "analytics"},
-    {"pos_event", "analytics"}, {"peoplecnt_settings", "analytics"}, {"peoplecnt_event", "analytics"},
-    {"regional_pcnt_event", "analytics"}, {"peoplecnt_auto_backup", "analytics"},
-    {"alarm_in", "alarm"}, {"snapshot", "alarm"}, {"alarm_out", "alarm"}, {"alarm_chnin_name", "alarm"},
-    {"alarm_chnout_name", "alarm"}, {"alarm_disarming", "alarm"}, {"alarm_chnin_event", "alarm"},
-    {"holiday", "record"}, {"record", "record"}, {"record_schedule", "record"},
-    {"disk", "storage"}, {"disk_group", "storage"}, {"esata_auto_backup", "storage"},
-    {"disk_maintain", "storage"}, {"autoreboot", "storage"},
-    {"pppoe", "network"}, {"ddns", "network"}, {"email", "network"}, {"port", "network"},
-    {"network", "network"}, {"network_iface", "network"}, {"multicast", "network"}, {"snmp", "network"},
-    {"upnp", "network"}, {"access_filter", "network"}, {"ssl_params", "network"}, {"p2p_info", "network"},
-    {"user", "system"}, {"web_session", "system"}, {"time", "system"}, {"display", "system"}, {"push_msg_event", "system"}, {"push_msg_nvr_event", "system"},
-    {"ptz_port", "system"}, {"ptz_speed", "system"}, {"ptz_tour", "system"},
+    {"params", kOwn},
+    {"camera", kCamera}, {"ipc_protocol", kCamera}, {"ipc_models", kCamera}, {"ipc_model", kCamera},
+    {"exposure", kCamera}, {"device", kCamera},
+    {"osd", kVideo}, {"motion", kVideo}, {"video_loss", kVideo}, {"privacy_mask", kVideo},
+    {"cameraio", kVideo}, {"volumedetect", kVideo}, {"trigger_alarms", kVideo}, {"smart_event", kVideo},
+    {"schedule", kEvent}, {"whiteled_params", kEvent}, {"peoplecnt_wled_params", kEvent},
+    {"warning_light_params", kEvent}, {"http_notification_params", kEvent},
+    {"except_http_notification_params", kEvent}, {"ptz_params", kEvent},
+    {"peoplecnt_ptz_params", kEvent}, {"alarm_audio_file", kEvent},
+    {"face_event", kAnalytics}, {"anpr_event", kAnalytics}, {"pos_settings", kAnalytics},
+    {"pos_event", kAnalytics}, {"peoplecnt_settings", kAnalytics}, {"peoplecnt_event", kAnalytics},
+    {"regional_pcnt_event", kAnalytics}, {"peoplecnt_auto_backup", kAnalytics},
+    {"alarm_in", kAlarm}, {"snapshot", kAlarm}, {"alarm_out", kAlarm}, {"alarm_chnin_name", kAlarm},
+    {"alarm_chnout_name", kAlarm}, {"alarm_disarming", kAlarm}, {"alarm_chnin_event", kAlarm},
+    {"holiday", kRecord}, {"record", kRecord}, {"record_schedule", kRecord},
+    {"disk", kStorage}, {"disk_group", kStorage}, {"esata_auto_backup", kStorage},
+    {"disk_maintain", kStorage}, {"autoreboot", kStorage},
+    {"pppoe", kNetwork}, {"ddns", kNetwork}, {"email", kNetwork}, {"port", kNetwork},
+    {"network", kNetwork}, {"network_iface", kNetwork}, {"multicast", kNetwork}, {"snmp", kNetwork},
+    {"upnp", kNetwork}, {"access_filter", kNetwork}, {"ssl_params", kNetwork}, {"p2p_info", kNetwork},
+    {"user", kSystem}, {"web_session", kSystem}, {"time", kSystem}, {"display", kSystem},
+    {"push_msg_event", kSystem}, {"push_msg_nvr_event", kSystem},
+    {"ptz_port", kSystem}, {"ptz_speed", kSystem}, {"ptz_tour", kSystem},
 };
 
 bool is_kvdb(const char* device_path) { return device_path && strcmp(device_path, devpaths::kKvdb) == 0; }
@@ -49,21 +57,13 @@ bool is_kvdb(const char* device_path) { return device_path && strcmp(device_path
 const char* file_of(const Family& f) {
   if (f.db && !is_kvdb(f.db)) return "";
   for (const Placement& p : kPlacements)
-    if (strcmp(p.family, f.name) == 0) return p.file;
+    if (strcmp(p.family, f.name) == 0) return kFileNames[p.file];
   return "";
 }
 
 std::vector<const char*> files_of_database(const char* device_path) {
-  static const std::vector<const char*> kvdb_files = [] {
-    std::vector<const char*> files{""};
-    for (const Placement& p : kPlacements) {
-      bool known = false;
-      for (const char* f : files) known = known || strcmp(f, p.file) == 0;
-      if (!known) files.push_back(p.file);
-    }
-    return files;
-  }();
-  return is_kvdb(device_path) ? kvdb_files : std::vector<const char*>{""};
+  if (!is_kvdb(device_path)) return {""};
+  return {std::begin(kFileNames), std::end(kFileNames)};
 }
 
 std::string file_path(const char* device_path, const char* file) {
