@@ -5,16 +5,22 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <vector>
 
 #include "base/paths.h"
 
 namespace {
 WebRes g_table[MAX_WEBREQ_COUNT];
 unsigned char g_in_use[MAX_WEBREQ_COUNT];
-uint64_t g_key[MAX_WEBREQ_COUNT];  // each slot's path as one number, for unregistering
 int g_count = 0;
 int g_low_free = 0;  // no free slot below it: registering starts there, not at slot 0
+
+// Slots in use by path, so that dispatching and unregistering look at the
+// slots of one path instead of walking the table: a bucket per path hash
+// holds its slots in a list (slot + 1; 0 ends it).
+constexpr int kBuckets = 1024;
+uint16_t g_bucket[kBuckets];
+uint16_t g_next[MAX_WEBREQ_COUNT];
+uint64_t g_key[MAX_WEBREQ_COUNT];
 
 // A path as one number: its eight bytes with everything from the first NUL on
 // cleared (the bytes after a terminator are not always zero).
@@ -26,7 +32,19 @@ uint64_t path_key(const char (&path)[8]) {
   const int first = __builtin_ctzll(zero) / 8;  // little-endian: the lowest byte comes first
   return first == 0 ? 0 : key & (~0ull >> (64 - 8 * first));
 }
+
+int bucket_of(uint64_t key) { return static_cast<int>((key * 0x9E3779B97F4A7C15ull) >> 54); }
+
+// Lowest slot in use whose path is key; -1 when none.
+int first_slot(uint64_t key) {
+  int found = -1;
+  for (int s = g_bucket[bucket_of(key)]; s; s = g_next[s - 1])
+    if (g_key[s - 1] == key && (found < 0 || s - 1 < found)) found = s - 1;
+  return found;
+}
 }  // namespace
+
+static_assert(MAX_WEBREQ_COUNT < 65535);
 
 int WebResRegister(const WebRes* res, int count) {
   if (!res || count <= 0) return -1;
@@ -40,6 +58,9 @@ int WebResRegister(const WebRes* res, int count) {
     g_table[slot] = res[next++];
     g_table[slot].path[sizeof g_table[slot].path - 1] = '\0';
     g_key[slot] = path_key(g_table[slot].path);
+    uint16_t& head = g_bucket[bucket_of(g_key[slot])];
+    g_next[slot] = head;
+    head = static_cast<uint16_t>(slot + 1);
     g_in_use[slot] = 1;
     ++g_count;
     if (slot == g_low_free) ++g_low_free;
@@ -47,40 +68,26 @@ int WebResRegister(const WebRes* res, int count) {
   return 0;
 }
 
-// The array's paths go into an open-addressed set once, then each slot in use
-// is one probe: unregistering every module at exit stays linear in the slots.
+// Removal is by path: every slot of each of the array's paths goes, whichever
+// array registered it.
 int WebResUnregister(const WebRes* res, int count) {
   if (!res || count <= 0) return -1;
-  size_t cap = 16;
-  while (cap < 2 * static_cast<size_t>(count)) cap <<= 1;
-  std::vector<uint64_t> set(cap, 0);  // 0 marks a free place; the empty path is kept aside
-  bool empty_path = false;
-  auto place = [cap](uint64_t key) { return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & (cap - 1); };
   for (int i = 0; i < count; ++i) {
-    uint64_t key = path_key(res[i].path);
-    if (key == 0) {
-      empty_path = true;
-      continue;
-    }
-    size_t at = place(key);
-    while (set[at] != 0 && set[at] != key) at = (at + 1) & (cap - 1);
-    set[at] = key;
-  }
-  for (int slot = 0; slot < MAX_WEBREQ_COUNT && g_count > 0; ++slot) {
-    if (!g_in_use[slot]) continue;
-    uint64_t key = g_key[slot];
-    bool found = key == 0 && empty_path;
-    for (size_t at = place(key); key != 0 && set[at] != 0; at = (at + 1) & (cap - 1))
-      if (set[at] == key) {
-        found = true;
-        break;
+    const uint64_t key = path_key(res[i].path);
+    for (uint16_t* link = &g_bucket[bucket_of(key)]; *link;) {
+      const int slot = *link - 1;
+      if (g_key[slot] != key) {
+        link = &g_next[slot];
+        continue;
       }
-    if (!found) continue;
-    g_table[slot] = WebRes{};
-    g_in_use[slot] = 0;
-    g_key[slot] = 0;
-    --g_count;
-    if (slot < g_low_free) g_low_free = slot;
+      *link = g_next[slot];
+      g_table[slot] = WebRes{};
+      g_in_use[slot] = 0;
+      g_key[slot] = 0;
+      g_next[slot] = 0;
+      --g_count;
+      if (slot < g_low_free) g_low_free = slot;
+    }
   }
   return 0;
 }
@@ -100,12 +107,14 @@ void WebReqSetGuard(WebReqGuard guard) { g_guard = guard; }
 
 void DispatchWebReq(const char* route, char* text) {
   if (!route) return;
-  for (int slot = 0; slot < MAX_WEBREQ_COUNT; ++slot) {
-    if (g_in_use[slot] && strcmp(g_table[slot].path, route) == 0) {
-      if (g_table[slot].handler && (!g_guard || g_guard(route))) g_table[slot].handler(text);
-      return;
-    }
-  }
+  // The first slot in use with exactly this path; no path is longer than 7.
+  char path[8] = {};
+  const size_t n = strnlen(route, sizeof path);
+  if (n == sizeof path) return;
+  memcpy(path, route, n);
+  const int slot = first_slot(path_key(path));
+  if (slot < 0) return;
+  if (g_table[slot].handler && (!g_guard || g_guard(route))) g_table[slot].handler(text);
 }
 
 int WebResRegisteredCount() { return g_count; }
