@@ -170,7 +170,8 @@ class Where {
 // One transaction on one database. Operations return -1 on error and mark
 // the transaction failed; commit() then rolls back and returns -1.
 // `table` nullptr means the family's own table. Given `only`, the transaction
-// opens that family's file alone and serves that family's calls only.
+// opens that family's file alone and serves the calls of the families kept
+// there only.
 class Txn {
  public:
   enum Mode { kRead, kWrite };
@@ -267,7 +268,7 @@ void keep_connections(bool on);
 void drop_kept_connection(const char* device_path);
 
 // Runs body(Txn&) in one transaction; commits when it returns >= 0. Given
-// `only`, body may touch that family alone (its file is all that is opened).
+// `only`, body may touch the families of its file alone (all that is opened).
 template <class Body>
 int transact(const char* device_path, Txn::Mode mode, Body&& body, const Family* only = nullptr) {
   Txn t(device_path, mode, only);

@@ -99,7 +99,7 @@ int write_schedule_masked(const char* path, const char* table, const ScheduleRec
     for (int c = 0; c < kKvdbChannels; ++c)
       if ((mask >> c & 1) && t.put(schedule_family(), table, {{"chn", c}}, rec) != 0) return -1;
     return 0;
-  });
+  }, &schedule_family());
 }
 
 int read_snapshot(const char* path, SnapshotRec* rec, int chn) {
@@ -119,7 +119,7 @@ int copy_snapshots(const char* path, const SnapshotRec* rec, uint64_t mask) {
       if (t.put(kSnapshotFamily, nullptr, {}, &r) != 0) return -1;
     }
     return 0;
-  });
+  }, &kSnapshotFamily);
 }
 
 int read_snapshot_schedule(const char* path, ScheduleRec* rec, int chn) {
@@ -132,5 +132,5 @@ int write_snapshot_schedules(const char* path, const SnapshotSchedule* slots, ui
       if ((mask >> c & 1) && t.put(schedule_family(), kSnapshotScheduleTable, {{"chn", c}}, &slots[c].schedule) != 0)
         return -1;
     return 0;
-  });
+  }, &schedule_family());
 }

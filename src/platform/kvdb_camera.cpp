@@ -84,5 +84,5 @@ int write_camera_ips(const char* path, const CameraIpSlot* slots, int n) {
       if (t.put(kCameraFamily, nullptr, {}, &c) != 0) return -1;
     }
     return 0;
-  });
+  }, &kCameraFamily);
 }

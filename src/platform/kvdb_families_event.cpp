@@ -192,7 +192,8 @@ int read_ptz_params(const char* path, int type, int chn, PtzParams* rec, int* co
 
 int write_ptz_params(const char* path, int type, const PtzActionEntry* entry) {
   if (!valid_entry(type, entry)) return -1;
-  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) { return put_ptz_entry(t, type, *entry); });
+  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) { return put_ptz_entry(t, type, *entry); },
+                        ptz_table(type).family);
 }
 
 int update_ptz_params(const char* path, int type, int old_chn, const PtzActionEntry* entry) {
@@ -202,7 +203,7 @@ int update_ptz_params(const char* path, int type, int old_chn, const PtzActionEn
     kvdb::Match old[] = {{"type", type}, {"chn_id", old_chn}, {"acto_ptz_channel", entry->acto_ptz_channel}};
     if (t.remove(f, nullptr, kvdb::Where(old, 3)) < 0) return -1;
     return put_ptz_entry(t, type, *entry);
-  });
+  }, &f);
 }
 
 int delete_ptz_params(const char* path, int type, int chn, int ptz_channel) {
@@ -225,7 +226,7 @@ int write_ptz_params_all(const char* path, int type, int chn, const PtzParams* r
       stored = t.count(*pt.family, nullptr, {{"type", type}, {"chn_id", chn}});
     }
     return stored < 0 ? -1 : 0;
-  });
+  }, pt.family);
 }
 
 int copy_ptz_params_all(const char* path, int type, int src, uint64_t mask) {

@@ -186,7 +186,7 @@ int write_network_view(const char* db, const NetworkRec* r, std::initializer_lis
     for (int i : ifaces)
       if (put_iface(t, i, r->iface[i]) != 0) return -1;
     return 0;
-  });
+  }, &kNetworkFamily);  // the interfaces are kept in the same file
 }
 
 // ---- Multicast ----
@@ -271,7 +271,7 @@ int read_network(const char* db, NetworkRec* r) {
     for (int i = 0; i < kIfaceCount; ++i)
       if (t.get(kIfaceFamily, nullptr, {{"iface", i}}, &r->iface[i]) < 0) return -1;
     return 0;
-  });
+  }, &kNetworkFamily);
   if (rc != 0) {
     *r = NetworkRec{};
     return -1;
@@ -303,7 +303,7 @@ int write_network_default_route(const char* db, int route) {
     if (t.get(kNetworkFamily, nullptr, {{"id", 0}}, &h) < 0) return -1;
     h.defaultRoute = route;
     return put_row(t, kNetworkFamily, h);
-  });
+  }, &kNetworkFamily);
 }
 
 int put_network_host_name(kvdb::Txn& t, const char* name) {

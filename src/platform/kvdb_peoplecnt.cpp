@@ -120,7 +120,7 @@ int write_peoplecnt_settings(const char* path, const PeoplecntGroupRec recs[kPeo
     for (int i = 0; i < kPeoplecntGroups; ++i)
       if (t.put(kGroupFamily, nullptr, {{"id", i}}, &recs[i]) != 0) return -1;
     return 0;
-  });
+  }, &kGroupFamily);
 }
 
 int read_peoplecnt_event(const char* path, PeoplecntEventRec* rec, int group) {
@@ -138,5 +138,5 @@ int read_peoplecnt_auto_backup(const char* path, ReportBackupRec recs[kReportBac
 }
 
 int write_peoplecnt_auto_backup(const char* path, const ReportBackupRec recs[kReportBackups]) {
-  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) { return put_backups(t, recs); });
+  return kvdb::transact(path, kvdb::Txn::kWrite, [&](kvdb::Txn& t) { return put_backups(t, recs); }, &kBackupFamily);
 }

@@ -75,7 +75,7 @@ int write_ptz_ports(const char* db, const PortRecord* recs, int n) {
     for (int i = 0; i < n; ++i)
       if (t.put(kPortFamily, nullptr, {}, &recs[i]) != 0) return -1;
     return 0;
-  });
+  }, &kPortFamily);
 }
 
 int read_ptz_speed(const char* db, SpeedRecord* rec, int channel) {
@@ -90,7 +90,7 @@ int write_ptz_speed(const char* db, const SpeedRecord* rec) {
 
 int read_ptz_tour(const char* db, TourTable* rec, int channel) {
   *rec = TourTable{};
-  kvdb::Txn t(db, kvdb::Txn::kRead);
+  kvdb::Txn t(db, kvdb::Txn::kRead, &kTourFamily);
   if (!t.ok()) return -1;
   return t.get(kTourFamily, nullptr, {{"channel", channel}}, rec) < 0 ? -1 : 0;
 }

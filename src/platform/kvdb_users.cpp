@@ -145,7 +145,7 @@ int read_user_by_name(const char* path, UserRec* u, const char* name) {
   *u = UserRec{};
   u->id = -1;
   if (!name || !*name) return -1;
-  kvdb::Txn t(path, kvdb::Txn::kRead);
+  kvdb::Txn t(path, kvdb::Txn::kRead, &kUserFamily);
   UserRec found{};
   if (slot_in_use(t, name, &found) < 0) return -1;
   *u = found;
@@ -155,7 +155,7 @@ int read_user_by_name(const char* path, UserRec* u, const char* name) {
 int read_user(const char* path, UserRec* u, int id) {
   if (!u || !valid_slot(id)) return -1;
   *u = UserRec{};
-  kvdb::Txn t(path, kvdb::Txn::kRead);
+  kvdb::Txn t(path, kvdb::Txn::kRead, &kUserFamily);
   if (t.get(kUserFamily, nullptr, {{"id", id}}, u) < 0) return -1;
   u->id = id;
   return 0;
@@ -195,7 +195,7 @@ int add_user(const char* path, UserRec* u) {
     }
     u->id = slot;
     return t.put(kUserFamily, nullptr, {}, u);
-  });
+  }, &kUserFamily);
   return r < 0 ? -1 : outcome;
 }
 
@@ -221,7 +221,7 @@ int delete_user(const char* path, int id) {
     UserRec freed{};
     freed.id = id;
     return t.put(kUserFamily, nullptr, {}, &freed);
-  });
+  }, &kUserFamily);
 }
 
 int read_users_oem(const char* path, OemUserRec* users, int* count) {

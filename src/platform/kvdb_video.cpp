@@ -277,7 +277,7 @@ int read_http_notification_params_init(const char* path, HttpNotifyParams recs[k
     for (int i = 0; i < kExceptionNames; ++i)
       if (t.get(kExceptHttpFamily, nullptr, {{"slot", i}}, &recs[i]) < 0) return -1;
     return 0;
-  });
+  }, &kExceptHttpFamily);
 }
 
 int write_http_notification_params_batch(const char* path, const HttpNotifyParams recs[kExceptionNames]) {
@@ -285,5 +285,5 @@ int write_http_notification_params_batch(const char* path, const HttpNotifyParam
     for (int i = 0; i < kExceptionNames; ++i)
       if (t.put(kExceptHttpFamily, nullptr, {{"slot", i}}, &recs[i]) != 0) return -1;
     return 0;
-  });
+  }, &kExceptHttpFamily);
 }

@@ -638,4 +638,10 @@ TEST_F(KvdbTest, EveryFamilyHasItsFileAndKvdbKeepsOnlyWhatEveryRequestReads) {
   EXPECT_EQ(files[1], "/mnt/nand/app/kvdb-camera.db");
   EXPECT_LE(files.size(), 11u);  // SQLite attaches ten files at most
   EXPECT_EQ(kvdb::database_files(devpaths::kAnprDb), std::vector<std::string>{devpaths::kAnprDb});
+  // A transaction of one family's file refuses a family kept in another.
+  kvdb::Txn t(kDb, kvdb::Txn::kWrite, kvdb::find_family("params"));
+  ASSERT_TRUE(t.ok());
+  ScheduleRec s{};
+  EXPECT_EQ(t.put(*kvdb::find_family("schedule"), "sche", {{"chn", 0}}, &s), -1);
+  EXPECT_EQ(t.commit(), -1);
 }

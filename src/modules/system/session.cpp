@@ -77,7 +77,7 @@ int session_store(const char* session_id, const char* user, int32_t user_type) {
     for (int i = 0; i < n; ++i)
       if (rows[i].expires <= now && t.remove(kSessionFamily, nullptr, {{"id", 0, rows[i].id}}) < 0) return -1;
     return t.put(kSessionFamily, nullptr, {}, &s);
-  });
+  }, &kSessionFamily);
 }
 
 bool session_allows(const char* route) {
