@@ -2,8 +2,8 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -362,15 +362,13 @@ sqlite3* take_kept(const std::string& key) {
   return nullptr;
 }
 
-// Keeps a new connection (in use) when none of its key is kept yet; false
-// when it is not kept.
-bool keep_new(const std::string& key, const char* device, sqlite3* db) {
+// Keeps a new connection (in use) when none of its key is kept yet.
+void keep_new(const std::string& key, const char* device, sqlite3* db) {
   std::lock_guard<std::mutex> lk(g_kept_mu);
-  if (!g_keep) return false;
+  if (!g_keep) return;
   for (const Kept& k : g_kept)
-    if (k.key == key) return false;
+    if (k.key == key) return;
   g_kept.push_back({key, device, db, true});
-  return true;
 }
 
 // Hands a kept connection back, or closes it (with its statements) when it is
