@@ -44,8 +44,10 @@ struct Cached {
 };
 bool g_keep = false;
 std::mutex g_kept_mu;  // the reply thread may read the database too; guards both lists
-std::vector<Kept> g_kept;
-std::vector<Cached> g_cached;
+// Never destroyed: webcgi leaves its connections to the process's exit, and
+// they stay reachable to the end.
+std::vector<Kept>& g_kept = *new std::vector<Kept>;
+std::vector<Cached>& g_cached = *new std::vector<Cached>;
 
 bool kept_locked(sqlite3* db) {
   for (const Kept& k : g_kept)
