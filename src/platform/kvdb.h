@@ -259,12 +259,13 @@ class WriteScope {
   Txn txn_;
 };
 
-// A process that lives for one request (webcgi) keeps each database's
-// connection open between transactions, so the schema is read once per
-// request instead of once per call. Off by default (long-lived programs and
-// tests open a connection per transaction). Off closes the kept connections.
+// A process that lives for one request (webcgi) keeps each file's connection
+// (and the all-files one) open between transactions, with the statements
+// prepared on it, so a schema is read and a query parsed once per request
+// instead of once per call. Off by default (long-lived programs and tests
+// open a connection per transaction). Off closes the kept connections.
 void keep_connections(bool on);
-// Closes the kept connection of a database (before its file is replaced).
+// Closes the kept connections of a database (before its files are replaced).
 void drop_kept_connection(const char* device_path);
 
 // Runs body(Txn&) in one transaction; commits when it returns >= 0. Given
