@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "platform/kvdb_event_rows.h"
 
 namespace {
 constexpr kvdb::Column kGroupCols[] = {
@@ -60,13 +61,7 @@ int event_defaults(kvdb::Txn& t) {
   for (int i = 0; i < kPeoplecntGroups; ++i) {
     PeoplecntEventRec r{};
     r.id = i;
-    r.interval = 10;
-    r.email_interval = 60;
-    r.ptz_interval = 10;
-    r.alarmout_interval = 10;
-    r.white_interval = 10;
-    r.http_notification_interval = 10;
-    r.audio_id = -1;
+    set_factory_intervals(r);
     if (t.put(kEventFamily, nullptr, {}, &r) != 0) return -1;
   }
   return 0;

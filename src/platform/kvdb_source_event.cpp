@@ -1,16 +1,12 @@
 #include "platform/kvdb_source_event.h"
 
+#include "platform/kvdb_event_rows.h"
+
 int source_event_defaults(kvdb::Txn& t, const kvdb::Family& f, int n) {
   for (int i = 0; i < n; ++i) {
     SourceEventRec r{};
     r.id = i;
-    r.interval = 10;
-    r.email_interval = 60;
-    r.ptz_interval = 10;
-    r.alarmout_interval = 10;
-    r.white_interval = 10;
-    r.http_notification_interval = 10;
-    r.audio_id = -1;
+    set_factory_intervals(r);
     if (t.put(f, nullptr, {}, &r) != 0) return -1;
   }
   return 0;
